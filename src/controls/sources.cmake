@@ -1,0 +1,1 @@
+target_sources(pinloom_core PRIVATE controls/controls.cpp)
