@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "controls/controls.h"
+#include "jtag/FT2232CJTAGUnit.h"
 #include "programmers/flash_types.h"
 
 class THost;
@@ -32,6 +33,10 @@ class TForm1 : public TForm {
   TNORFlashType NORFlash;
   std::string ProjectFileName;
   bool StopRequested = false;
+
+  // ---- Adapter library and the open adapter ----
+  TJtagLibrary JtagLibrary;
+  FTC_HANDLE DongleHandle = 0;
 
   // ---- Top strip ----
   TControl sPanel1{"sPanel1"};

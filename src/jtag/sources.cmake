@@ -1,1 +1,3 @@
-# Sources of src/jtag/ (none yet).
+target_sources(pinloom_core PRIVATE
+  jtag/FT2232CJTAGUnit.cpp
+  jtag/My_D2XXUnit.cpp)
