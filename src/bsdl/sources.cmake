@@ -1,1 +1,3 @@
-target_sources(pinloom_core PRIVATE bsdl/uBSDLFileInterpreter.cpp)
+target_sources(pinloom_core PRIVATE
+  bsdl/bsdl_parser.cpp
+  bsdl/uBSDLFileInterpreter.cpp)

@@ -1,0 +1,2 @@
+target_sources(pinloom_core_tests PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/bsdl/bsdl_parser_test.cpp)
