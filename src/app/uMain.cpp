@@ -98,6 +98,7 @@ void TForm1::WireHandlers() {
   Timer_StartUp.OnTimer = [this] { Timer_StartUpTimer(); };
   combo_norflash.OnChange = [this] { combo_norflashChange(); };
   combo_nor_flash_mode.OnChange = [this] { combo_norflashChange(); };
+  WireChainHandlers();
 }
 
 std::array<TComboBox*, 64> TForm1::PinLists() const {
@@ -182,6 +183,7 @@ void TForm1::StatusBar1Resize() {
 void TForm1::Timer_StartUpTimer() {
   Timer_StartUp.SetEnabled(false);
   AddToProtocol("  ", clGray);
+  ReadDeviceDatabase();
 }
 
 void Delay(int32_t ms) {
