@@ -89,6 +89,7 @@ void TForm1::BuildMenu() {
 void TForm1::WireHandlers() {
   bt_cancel.OnClick = [this] { bt_cancelClick(); };
   close1.OnClick = [this] { close1Click(); };
+  Open1.OnClick = [this] { Open1Click(); };
   BSDLFileInterpreter1.OnClick = [this] { BSDLFileInterpreter1Click(); };
   ProtocolWindow.OnClick = [this] { ProtocolWindowClick(); };
   Expert1.OnClick = [this] { Expert1Click(); };

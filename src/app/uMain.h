@@ -141,6 +141,12 @@ class TForm1 : public TForm {
   void StatusBar1Resize();
   void Timer_StartUpTimer();
 
+  // ---- BSDL loading (src/bsdl/bsdl_loading.cpp) ----
+  // Interprets the BSDL file and rebuilds the 64 pin lists from its ports; does nothing
+  // when no file exists at the path. Parse errors pass through.
+  void LoadBSDLFile(const std::string& path);
+  void Open1Click();
+
   // ---- NOR flash page (pin mapping and flash table) ----
   void combo_norflashChange();
 
