@@ -1,5 +1,6 @@
 #include "bsdl/bsdl_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,36 +13,60 @@
 
 namespace bsdl_detail {
 
+namespace {
+
+// Entry characters that the rewrite copies unchanged whatever comes before them.
+constexpr std::array<bool, 256> kPlainEntryChar = [] {
+  std::array<bool, 256> table{};
+  table.fill(true);
+  for (char c : {')', ',', ' ', '('}) table[static_cast<unsigned char>(c)] = false;
+  return table;
+}();
+
+}  // namespace
+
 void SplitBoundaryEntry(std::string_view entry, std::string& buffer, TEntryFields& fields) {
   // One pass does the four rewrites in their order: removing ")," then ")" drops every
   // ")" and every "," right after a ")"; on what is left, a space before "(" becomes ","
-  // (the "(" goes with it) and every other space is dropped.
-  buffer.clear();
+  // (the "(" goes with it) and every other space is dropped. The commas that end the
+  // first eight fields are noted on the way.
+  std::array<size_t, 8> commas{};
+  size_t count = 0;
+  if (buffer.size() < entry.size() + 1) buffer.resize(entry.size() + 1);
+  char* const begin = buffer.data();
+  char* out = begin;
+  auto comma = [&] {
+    if (count < commas.size()) commas[count++] = static_cast<size_t>(out - begin);
+    *out++ = ',';
+  };
   bool pendingSpace = false;
   for (size_t j = 0; j < entry.size(); ++j) {
     const char c = entry[j];
-    if (c == ')' || (c == ',' && j > 0 && entry[j - 1] == ')')) continue;
-    if (c == ' ') {
-      pendingSpace = true;
-    } else if (c == '(' && pendingSpace) {
-      buffer.push_back(',');
+    if (kPlainEntryChar[static_cast<unsigned char>(c)]) {
+      *out++ = c;
       pendingSpace = false;
-    } else {
-      buffer.push_back(c);
+    } else if (c == ')' || (c == ',' && j > 0 && entry[j - 1] == ')')) {
+      continue;
+    } else if (c == ' ') {
+      pendingSpace = true;
+    } else if (c == '(' && !pendingSpace) {
+      *out++ = c;
+    } else {  // a "," or a "(" after a space
+      comma();
       pendingSpace = false;
     }
   }
-  buffer.push_back(',');
+  comma();
 
-  std::string_view rest = buffer;
-  for (std::string_view& field : fields) {
-    const size_t comma = rest.find(',');
-    if (comma == std::string_view::npos) {
-      field = {};
-      continue;
+  const std::string_view text(begin, static_cast<size_t>(out - begin));
+  size_t start = 0;
+  for (size_t f = 0; f < fields.size(); ++f) {
+    if (f < count) {
+      fields[f] = text.substr(start, commas[f] - start);
+      start = commas[f] + 1;
+    } else {
+      fields[f] = {};
     }
-    field = rest.substr(0, comma);
-    rest.remove_prefix(comma + 1);
   }
 }
 
@@ -106,9 +131,28 @@ namespace {
 
 using bsdl_detail::TEntryFields;
 
-// A BOUNDARY_LENGTH beyond this is taken for a broken file rather than a device.
-constexpr int32_t kMaxBoundaryLength = 1 << 20;
+// A BOUNDARY_LENGTH beyond this is taken for a broken file rather than a device: the
+// largest devices have some ten thousand cells, and every length line costs a resize.
+constexpr int32_t kMaxBoundaryLength = 65536;
 constexpr long long kDefaultTck = 1000000;
+
+// Each byte as the preparation turns it: a-z to A-Z, tab to space.
+constexpr std::array<char, 256> kPrepared = [] {
+  std::array<char, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    char out = static_cast<char>(c);
+    if (c >= 'a' && c <= 'z') out = static_cast<char>(c - 'a' + 'A');
+    if (c == '\t') out = ' ';
+    table[static_cast<size_t>(c)] = out;
+  }
+  return table;
+}();
+
+// Index of the first `c` at or after `from`, the text's length when there is none.
+size_t Find(std::string_view text, char c, size_t from) {
+  const size_t at = text.find(c, from);
+  return at == std::string_view::npos ? text.size() : at;
+}
 
 bool Has(std::string_view text, std::string_view what) {
   return text.find(what) != std::string_view::npos;
@@ -142,6 +186,13 @@ std::string Without(std::string_view s, std::string_view chars) {
 }
 
 int32_t DecimalOrThrow(std::string_view s) {
+  // Fast path for the common case, up to nine plain digits (no overflow possible).
+  if (!s.empty() && s.size() <= 9) {
+    int32_t value = 0;
+    size_t k = 0;
+    for (; k < s.size() && s[k] >= '0' && s[k] <= '9'; ++k) value = value * 10 + (s[k] - '0');
+    if (k == s.size()) return value;
+  }
   if (auto v = text::ParseDecimal(s)) return *v;
   throw EPinloomError("'" + std::string(s) + "' is not a valid integer value");
 }
@@ -157,18 +208,22 @@ class TBSDLScan {
         processMessages_(processMessages) {}
 
   void Run(std::string_view content) {
-    Prepare(content);
-    size_t i = 0;
-    do {
-      ProcessMessages();
-      const std::string_view line = Line(i);
+    content_ = content;
+    nextCR_ = Find(content_, '\r', 0);
+    nextLF_ = Find(content_, '\n', 0);
+    Start();
+    ProcessMessages();
+    NextLine();  // line 0 is always read
+    for (;;) {
+      const std::string_view line = line_;
       if (Has(line, "ENTITY") && !Has(line, "ATTRIBUTE")) {
         LogEntity(line);
       } else if (Has(line, "ATTRIBUTE")) {
-        i = AttributeLine(i);
+        AttributeLine();
       }
-      ++i;
-    } while (i < lines_.size());
+      if (!ReadLine()) break;
+      ProcessMessages();
+    }
     BuildInstructions();
     Log("JTAG-Ports: " + tapPorts_, clGreen);
   }
@@ -181,45 +236,48 @@ class TBSDLScan {
     if (processMessages_) processMessages_();
   }
 
-  std::string_view Line(size_t i) const {
-    if (i >= lines_.size()) {
-      throw EPinloomError("List index out of bounds (" + std::to_string(i) + ")");
-    }
-    return lines_[i];
-  }
-
-  // Upper case, tabs to spaces, split at CR, LF or CR LF, comments cut off. The lines
-  // are views into text_.
-  void Prepare(std::string_view content) {
-    text_.assign(content);
-    for (char& c : text_) {
-      if (c >= 'a' && c <= 'z') {
-        c = static_cast<char>(c - ('a' - 'A'));
-      } else if (c == '\t') {
-        c = ' ';
-      }
-    }
-    const std::string_view all = text_;
-    size_t start = 0;
-    while (start < all.size()) {
-      size_t end = start;
-      while (end < all.size() && all[end] != '\r' && all[end] != '\n') ++end;
-      lines_.push_back(all.substr(start, end - start));
-      if (end < all.size() && all[end] == '\r') ++end;
-      if (end < all.size() && all[end] == '\n') ++end;
-      start = end;
-    }
-
+  void Start() {
     cells_.clear();
     instructions_.clear();
     irLength_ = 0;
     tapPorts_.clear();
     pairs_.clear();
-
     Log("BSDL-> Removing comments...", clGray);
-    for (std::string_view& line : lines_) {
-      const size_t comment = line.find("--");
-      if (comment != std::string_view::npos) line = line.substr(0, comment);
+  }
+
+  // The scan and every rule go through the lines strictly forward, so each line is
+  // prepared when it is reached: upper case, tabs to spaces, cut before its first "--".
+  // Lines end at CR, LF or CR LF. line_ is the current line (in lineBuffer_) and
+  // semicolon_ tells whether it holds a ";". False when the text has no further line.
+  bool ReadLine() {
+    const size_t n = content_.size();
+    if (next_ >= n) return false;
+    // The next CR and the next LF are each searched once for the whole text.
+    if (nextCR_ < next_) nextCR_ = Find(content_, '\r', next_);
+    if (nextLF_ < next_) nextLF_ = Find(content_, '\n', next_);
+    const size_t end = std::min(nextCR_, nextLF_);
+    const size_t length = end - next_;
+
+    if (lineBuffer_.size() < length) lineBuffer_.resize(std::max(length, 2 * lineBuffer_.size()));
+    const char* in = content_.data() + next_;
+    char* out = lineBuffer_.data();
+    for (size_t k = 0; k < length; ++k) out[k] = kPrepared[static_cast<unsigned char>(in[k])];
+    line_ = std::string_view(out, length);
+    line_ = line_.substr(0, line_.find("--"));
+    semicolon_ = line_.find(';') != std::string_view::npos;
+
+    next_ = end;
+    if (next_ < n && content_[next_] == '\r') ++next_;
+    if (next_ < n && content_[next_] == '\n') ++next_;
+    ++lineCount_;
+    return true;
+  }
+
+  // Moves on to the next line; running past the last line is the list's index error,
+  // with the index of the line asked for (the number of lines).
+  void NextLine() {
+    if (!ReadLine()) {
+      throw EPinloomError("List index out of bounds (" + std::to_string(lineCount_) + ")");
     }
   }
 
@@ -230,9 +288,12 @@ class TBSDLScan {
     Log("Entity: " + name, clGreen);
   }
 
-  // Handles the attribute line i; returns the index of the last line it consumed.
-  size_t AttributeLine(size_t i) {
-    const std::string_view line = lines_[i];
+  // Handles the current line as an attribute line; the rules that consume lines leave
+  // the last line they consumed as the current line.
+  void AttributeLine() {
+    const std::string_view line = line_;
+    // Tested before any rule moves on to further lines.
+    const bool boundaryRegister = Has(line, "BOUNDARY_REGISTER");
     if (Has(line, "TAP_SCAN_")) TapSignals(line);
 
     if (Has(line, "TAP_SCAN_CLOCK")) {
@@ -242,15 +303,14 @@ class TBSDLScan {
       Log("IR-Len: " + value, clGray);
       irLength_ = DecimalOrThrow(value);
     } else if (Has(line, "INSTRUCTION_OPCODE")) {
-      i = OpcodeRule(i);
+      OpcodeRule();
     } else if (Has(line, "IDCODE_REGISTER")) {
-      i = IdcodeRule(i);
+      IdcodeRule();
     } else if (Has(line, "BOUNDARY_LENGTH")) {
       BoundaryLengthRule(line);
     }
 
-    if (Has(line, "BOUNDARY_REGISTER")) i = BoundaryRegisterRule(i);
-    return i;
+    if (boundaryRegister) BoundaryRegisterRule();
   }
 
   // The stripped line S and the four TAP signal tests; S stays for the TCK rule.
@@ -301,9 +361,9 @@ class TBSDLScan {
     cells_.resize(static_cast<size_t>(length));
   }
 
-  size_t OpcodeRule(size_t i) {
-    for (;; ++i) {
-      const std::string_view line = Line(i);
+  void OpcodeRule() {
+    for (;;) {
+      const std::string_view line = line_;
       const size_t open = line.find('(');
       if (open != std::string_view::npos) {
         std::string name = Without(line.substr(0, open), "\"& ");
@@ -311,28 +371,29 @@ class TBSDLScan {
           pairs_.emplace_back(std::move(name), Without(Between(line, '(', ')'), "\"& "));
         }
       }
-      if (Has(line, ";")) return i;
+      if (semicolon_) return;
+      NextLine();
     }
   }
 
-  size_t IdcodeRule(size_t i) {
+  void IdcodeRule() {
     std::string idcode;
     for (;;) {
-      const std::string_view line = Line(++i);
+      NextLine();
+      const std::string_view line = line_;
       const size_t quote = line.find('"');
       idcode += AfterUpToLast(line, quote == std::string_view::npos ? quote : quote + 1);
-      if (Has(line, ";")) break;
+      if (semicolon_) break;
     }
     Log("IDCode: " + Without(idcode, " ;\"&"), clGreen);
-    return i;
   }
 
-  size_t BoundaryRegisterRule(size_t i) {
-    for (;; ++i) {
+  void BoundaryRegisterRule() {
+    for (;;) {
       ProcessMessages();
-      const std::string_view line = Line(i);
-      BoundaryEntry(line);
-      if (Has(line, ";")) return i;
+      BoundaryEntry(line_);
+      if (semicolon_) return;
+      NextLine();
     }
   }
 
@@ -398,8 +459,14 @@ class TBSDLScan {
   const TBSDLLogFn& log_;
   const std::function<void()>& processMessages_;
 
-  std::string text_;
-  std::vector<std::string_view> lines_;
+  std::string_view content_;
+  size_t next_ = 0;       // where the next line starts in content_
+  size_t lineCount_ = 0;  // lines read so far
+  size_t nextCR_ = 0;     // the first CR at or after next_ (or the text's length)
+  size_t nextLF_ = 0;     // the first LF at or after next_ (or the text's length)
+  std::string lineBuffer_;
+  std::string_view line_;
+  bool semicolon_ = false;
   std::vector<std::pair<std::string, std::string>> pairs_;
   std::string tapPorts_;
   std::string stripped_;
