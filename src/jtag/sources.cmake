@@ -1,3 +1,4 @@
 target_sources(pinloom_core PRIVATE
   jtag/FT2232CJTAGUnit.cpp
-  jtag/My_D2XXUnit.cpp)
+  jtag/My_D2XXUnit.cpp
+  jtag/batch_adapter.cpp)
