@@ -89,6 +89,7 @@ void TForm1::BuildMenu() {
 void TForm1::WireHandlers() {
   bt_cancel.OnClick = [this] { bt_cancelClick(); };
   close1.OnClick = [this] { close1Click(); };
+  Open1.OnClick = [this] { Open1Click(); };
   BSDLFileInterpreter1.OnClick = [this] { BSDLFileInterpreter1Click(); };
   ProtocolWindow.OnClick = [this] { ProtocolWindowClick(); };
   Expert1.OnClick = [this] { Expert1Click(); };
@@ -98,6 +99,7 @@ void TForm1::WireHandlers() {
   Timer_StartUp.OnTimer = [this] { Timer_StartUpTimer(); };
   combo_norflash.OnChange = [this] { combo_norflashChange(); };
   combo_nor_flash_mode.OnChange = [this] { combo_norflashChange(); };
+  WireChainHandlers();
 }
 
 std::array<TComboBox*, 64> TForm1::PinLists() const {
@@ -182,6 +184,7 @@ void TForm1::StatusBar1Resize() {
 void TForm1::Timer_StartUpTimer() {
   Timer_StartUp.SetEnabled(false);
   AddToProtocol("  ", clGray);
+  ReadDeviceDatabase();
 }
 
 void Delay(int32_t ms) {

@@ -12,6 +12,8 @@
 
 #include "controls/controls.h"
 #include "jtag/FT2232CJTAGUnit.h"
+#include "jtag/device_database.h"
+#include "jtag/scan_engine.h"
 #include "programmers/flash_types.h"
 
 class THost;
@@ -139,8 +141,51 @@ class TForm1 : public TForm {
   void StatusBar1Resize();
   void Timer_StartUpTimer();
 
+  // ---- BSDL loading (src/bsdl/bsdl_loading.cpp) ----
+  // Interprets the BSDL file and rebuilds the 64 pin lists from its ports; does nothing
+  // when no file exists at the path. Parse errors pass through.
+  void LoadBSDLFile(const std::string& path);
+  void Open1Click();
+
   // ---- NOR flash page (pin mapping and flash table) ----
   void combo_norflashChange();
+
+  // ==== Device database, chain detection and scan engine (src/jtag/device_database.cpp,
+  // chain_detection.cpp, scan_engine.cpp) ====
+  std::vector<TFPGATypes> DeviceDB;
+  int32_t DeviceDBCount = 0;
+  TJTAG_Chain JTAGChain;
+  // Write area from byte 0, read area from byte kReadAreaOffset (scan_engine.h).
+  std::vector<uint8_t> BSRImage = std::vector<uint8_t>(kBSRImageSize, 0);
+  uint8_t* WriteArea() { return BSRImage.data(); }
+  uint8_t* ReadArea() { return BSRImage.data() + kReadAreaOffset; }
+  // The scan settings of the last load, repeated by ShiftCurrentData.
+  bool ShiftIsInstruction = false;
+  int32_t ShiftBitCount = 0;
+  int32_t ShiftByteCount = 0;
+  // Results of the last ShiftCurrentData.
+  int32_t LastShiftStatus = 0;
+  int32_t LastShiftBytes = 0;
+
+  // The second part of the start-up timer: the first database found in the search
+  // directories; true when one was read.
+  void ReadDeviceDatabase();
+  bool ReadDeviceDatabase(const std::vector<std::string>& directories);
+  void DetectJTAGChain();
+  void cb_jtag_devices_oldDropDown();
+  void cb_jtag_devices_oldChange();
+  // The status-bar position and the programming buttons, after a detection or a change.
+  void UpdateChainPosition();
+  // Raw scans of write-area bits 0 ... bits - 1 through the whole chain.
+  FTC_STATUS ShiftIR(uint32_t bits);
+  FTC_STATUS ShiftDR(uint32_t bits);
+  // Scans of the device at a chain position, the others in BYPASS.
+  FTC_STATUS ScanIR(int32_t position, uint32_t bits);
+  FTC_STATUS ScanDR(int32_t position, uint32_t bits);
+  bool ShiftCurrentData();
+  void ItemBSDLCellsWriteOnlyClick();
+  void ItemBSDLCellsAddOnlyClick();
+  // ==== end of device database, chain detection and scan engine ====
 
   // The credit text of status-bar panel 2.
   static constexpr const char* kStatusCredit = "Pinloom boundary-scan tool";
@@ -148,6 +193,19 @@ class TForm1 : public TForm {
  private:
   void BuildMenu();
   void WireHandlers();
+
+  // ---- Chain detection and scan engine ----
+  void WireChainHandlers();
+  void NameChainDevices();
+  // The total instruction-register length of the chain, -1 when it cannot be measured.
+  int32_t MeasureChainIRLength();
+  void SettleUnknownIRLengths();
+  bool ChainAllowsScanAt(int32_t position) const;
+  // The bypass bits of chain devices from ... to - 1.
+  uint32_t BypassBits(bool instruction, int32_t from, int32_t to) const;
+  FTC_STATUS ScanSelected(bool instruction, int32_t position, uint32_t bits);
+  FTC_STATUS RawScan(int32_t reg, const uint8_t* data, uint32_t bits);
+  std::vector<uint8_t> scanStream_;  // the padded stream of a multi-device scan
 
   THost& host_;
   // Storage of the numbered lists and labels that the arrays above point to.

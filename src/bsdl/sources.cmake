@@ -1,1 +1,4 @@
-target_sources(pinloom_core PRIVATE bsdl/uBSDLFileInterpreter.cpp)
+target_sources(pinloom_core PRIVATE
+  bsdl/bsdl_loading.cpp
+  bsdl/bsdl_parser.cpp
+  bsdl/uBSDLFileInterpreter.cpp)

@@ -1,0 +1,4 @@
+target_sources(pinloom_core_tests PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/sim/tap_state_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/sim/sim_device_test.cpp)
+target_link_libraries(pinloom_core_tests PRIVATE pinloom_sim)
