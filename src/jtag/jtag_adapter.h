@@ -32,7 +32,7 @@ constexpr int32_t kDataRegister = 0;
 constexpr uint32_t kEndStateRunTestIdle = 2;
 
 // The longest scan: a stream of 65535 bytes (the size of each area of the scan image).
-constexpr uint32_t kMaxScanBits = 65535u * 8u;
+constexpr uint32_t kMaxAdapterScanBits = 65535u * 8u;
 // The highest clock divisor: TCK = 6 MHz / (1 + divisor).
 constexpr uint32_t kMaxClockDivisor = 0xFFFF;
 constexpr uint32_t kBaseClockHz = 6000000;
@@ -45,11 +45,11 @@ constexpr uint32_t ScanBytes(uint32_t bits) {
   return (bits + 7u) / 8u;
 }
 
-// The checks every scan call makes where it enters: a bit count of 1 ... kMaxScanBits,
+// The checks every scan call makes where it enters: a bit count of 1 ... kMaxAdapterScanBits,
 // a byte count that matches it, a data buffer, and the Run-Test/Idle end state.
 constexpr FTC_STATUS CheckScanArguments(uint32_t bits, const uint8_t* data, uint32_t bytes,
                                         uint32_t endState) {
-  if (bits == 0 || bits > kMaxScanBits) return FTC_INVALID_NUMBER_BITS;
+  if (bits == 0 || bits > kMaxAdapterScanBits) return FTC_INVALID_NUMBER_BITS;
   if (data == nullptr) return FTC_NULL_BUFFER_POINTER;
   if (bytes != ScanBytes(bits)) return FTC_INVALID_PARAMETER;
   if (endState != kEndStateRunTestIdle) return FTC_INVALID_TAP_STATE;
