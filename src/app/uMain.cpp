@@ -100,6 +100,7 @@ void TForm1::WireHandlers() {
   combo_norflash.OnChange = [this] { combo_norflashChange(); };
   combo_nor_flash_mode.OnChange = [this] { combo_norflashChange(); };
   WireChainHandlers();
+  WireBScanHandlers();
 }
 
 std::array<TComboBox*, 64> TForm1::PinLists() const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bsdl/bsdl_types.h"
 #include "controls/controls.h"
 #include "jtag/FT2232CJTAGUnit.h"
 #include "jtag/device_database.h"
@@ -187,6 +188,22 @@ class TForm1 : public TForm {
   void ItemBSDLCellsAddOnlyClick();
   // ==== end of device database, chain detection and scan engine ====
 
+  // ==== Boundary-scan register access (src/bscan/sample_extest.cpp, pin_addressing.cpp) ====
+  // Index into the BSDL model's instruction table; -1 while none is selected.
+  int32_t SelectedInstruction = -1;
+  int32_t FindInstruction(const std::string& name) const;
+  bool LoadAndShift(bool isInstruction);
+  void UpdateCellsFromCapture(bool extestMode);
+  void BT_SampleClick();
+  void bt_ExtestClick();
+  int32_t CellIndexFromPort(const std::string& port) const;
+  bool GetBitIndexDDR(const std::string& port, int32_t& index);
+  bool GetBitIndexOutput(const std::string& port, int32_t& index);
+  bool GetBitIndexInput(const std::string& port, int32_t& index);
+  bool SetControlCell(int32_t index, bool enable);
+  bool SetCellValue(int32_t index, bool value);
+  // ==== end of boundary-scan register access ====
+
   // The credit text of status-bar panel 2.
   static constexpr const char* kStatusCredit = "Pinloom boundary-scan tool";
 
@@ -206,6 +223,11 @@ class TForm1 : public TForm {
   FTC_STATUS ScanSelected(bool instruction, int32_t position, uint32_t bits);
   FTC_STATUS RawScan(int32_t reg, const uint8_t* data, uint32_t bits);
   std::vector<uint8_t> scanStream_;  // the padded stream of a multi-device scan
+
+  // ---- Boundary-scan register access ----
+  void WireBScanHandlers();
+  void LoadInstructionImage(const TBScan_InstructionRegister& entry, size_t bits);
+  void LoadCellImage(size_t bits);
 
   THost& host_;
   // Storage of the numbered lists and labels that the arrays above point to.

@@ -1,1 +1,3 @@
-# Sources of src/bscan/ (none yet).
+target_sources(pinloom_core PRIVATE
+  bscan/pin_addressing.cpp
+  bscan/sample_extest.cpp)

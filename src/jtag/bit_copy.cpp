@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "jtag/scan_engine.h"
 
@@ -27,6 +29,31 @@ void PutBitsAt(uint8_t* dst, size_t bit, unsigned value, unsigned count) {
   }
 }
 
+// 56 bits at a time through 64-bit words, while whole words of both areas lie within
+// the bytes the copy may touch; returns the bits done.
+size_t CopyWords(const uint8_t* src, size_t srcBit, uint8_t* dst, size_t dstBit, size_t count) {
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  constexpr size_t kChunk = 56;
+  const size_t srcEnd = (srcBit + count - 1) / 8 + 1;  // one past the last byte
+  const size_t dstEnd = (dstBit + count - 1) / 8 + 1;
+  size_t done = 0;
+  while (count - done >= kChunk) {
+    const size_t s = (srcBit + done) / 8;
+    const size_t d = (dstBit + done) / 8;
+    if (s + 8 > srcEnd || d + 8 > dstEnd) break;
+    uint64_t in = 0;
+    uint64_t out = 0;
+    std::memcpy(&in, src + s, 8);
+    std::memcpy(&out, dst + d, 8);
+    const unsigned shift = (dstBit + done) % 8;
+    const uint64_t mask = ((uint64_t{1} << kChunk) - 1) << shift;
+    out = (out & ~mask) | (((in >> ((srcBit + done) % 8)) << shift) & mask);
+    std::memcpy(dst + d, &out, 8);
+    done += kChunk;
+  }
+  return done;
+}
+
 }  // namespace
 
 void CopyBits(const uint8_t* src, size_t srcBit, uint8_t* dst, size_t dstBit, size_t count) {
@@ -40,7 +67,7 @@ void CopyBits(const uint8_t* src, size_t srcBit, uint8_t* dst, size_t dstBit, si
     if (rest != 0) PutBitsAt(dst, dstBit + whole * 8, src[srcBit / 8 + whole], rest);
     return;
   }
-  size_t done = 0;
+  size_t done = CopyWords(src, srcBit, dst, dstBit, count);
   while (done < count) {
     const auto n = static_cast<unsigned>(std::min<size_t>(8, count - done));
     PutBitsAt(dst, dstBit + done, ByteAt(src, srcBit + done, lastByte), n);
