@@ -80,3 +80,4 @@ using TCliCommandFactory = std::function<TCliCommand(CLI::App&)>;
 
 // Commands of the subsystems, each defined in its own file.
 TCliCommand RegisterDemoCommand(CLI::App& app);
+TCliCommand RegisterBsdlCommand(CLI::App& app);

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
                  "remote_bitbang JTAG server as HOST:PORT");
 
   std::vector<TCliCommand> commands;
-  for (const TCliCommandFactory& factory : {TCliCommandFactory(RegisterDemoCommand)}) {
+  for (const TCliCommandFactory& factory :
+       {TCliCommandFactory(RegisterDemoCommand), TCliCommandFactory(RegisterBsdlCommand)}) {
     commands.push_back(factory(app));
   }
   for (TCliCommand& command : commands) {
