@@ -1,0 +1,61 @@
+#include "gui/log_view.h"
+
+#include <QFontDatabase>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include "gui/qt_text.h"
+
+TLogView::TLogView(TLogText& log, QWidget* parent) : QPlainTextEdit(parent), log_(log) {
+  setObjectName(ToQt(log.Name()));
+  setReadOnly(true);
+  setUndoRedoEnabled(false);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  token_ = log_.Subscribe([this](TChange change) {
+    if (change == TChange::Items) AppendNewLines();
+  });
+  AppendNewLines();
+}
+
+TLogView::~TLogView() {
+  log_.Unsubscribe(token_);
+}
+
+QColor TLogView::ColourOf(TColor colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+void TLogView::AppendNewLines() {
+  const std::vector<TLogLine>& lines = log_.Lines();
+  if (shown_ >= lines.size()) return;
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  for (; shown_ < lines.size(); ++shown_) {
+    const TLogLine& line = lines[shown_];
+    QTextCharFormat format;
+    format.setForeground(ColourOf(line.Colour));
+    // The first line goes into the document's first (empty) block.
+    if (shown_ > 0) cursor.insertBlock(QTextBlockFormat(), format);
+    cursor.insertText(ToQt(line.Text), format);
+  }
+  cursor.endEditBlock();
+  ShowNewest();
+}
+
+void TLogView::ShowNewest() {
+  verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+  horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+}
+
+void TLogView::showEvent(QShowEvent* event) {
+  QPlainTextEdit::showEvent(event);
+  ShowNewest();
+}
