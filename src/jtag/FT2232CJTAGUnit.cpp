@@ -32,6 +32,16 @@ const std::vector<TJtagLibrary::TListedDevice>& TJtagLibrary::RefreshListing() {
   return listing_;
 }
 
+const TJtagLibrary::TListedDevice* TJtagLibrary::FindListed(const std::string& description,
+                                                            uint32_t locationID) const {
+  for (const TListedDevice& device : listing_) {
+    if (device.Info.Description == description && device.Info.LocationID == locationID) {
+      return &device;
+    }
+  }
+  return nullptr;
+}
+
 const TJtagLibrary::TOpenDevice* TJtagLibrary::Find(FTC_HANDLE handle) const {
   for (const TOpenDevice& d : open_) {
     if (d.Handle == handle && handle != 0) return &d;
@@ -91,6 +101,8 @@ FTC_STATUS TJtagLibrary::JTAG_Close(FTC_HANDLE handle) {
 FTC_STATUS TJtagLibrary::JTAG_Write(FTC_HANDLE handle, int32_t reg, uint32_t bits,
                                     const uint8_t* data, uint32_t bytes, uint32_t endState) {
   const TOpenDevice* d = Find(handle);
+  if (d == nullptr) return FTC_INVALID_HANDLE;
+  if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
   return d ? d->Backend->Write(d->BackendHandle, reg, bits, data, bytes, endState)
            : FTC_INVALID_HANDLE;
 }
@@ -98,7 +110,11 @@ FTC_STATUS TJtagLibrary::JTAG_Write(FTC_HANDLE handle, int32_t reg, uint32_t bit
 FTC_STATUS TJtagLibrary::JTAG_WriteRead(FTC_HANDLE handle, int32_t reg, uint32_t bits,
                                         const uint8_t* data, uint32_t bytes, uint8_t* readBuffer,
                                         uint32_t* bytesReturned, uint32_t endState) {
+  if (bytesReturned != nullptr) *bytesReturned = 0;
   const TOpenDevice* d = Find(handle);
+  if (d == nullptr) return FTC_INVALID_HANDLE;
+  if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
+  if (readBuffer == nullptr || bytesReturned == nullptr) return FTC_NULL_BUFFER_POINTER;
   return d ? d->Backend->WriteRead(d->BackendHandle, reg, bits, data, bytes, readBuffer,
                                    bytesReturned, endState)
            : FTC_INVALID_HANDLE;
@@ -108,6 +124,8 @@ FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteCmd(FTC_HANDLE handle, int32_t reg, 
                                                 const uint8_t* data, uint32_t bytes,
                                                 uint32_t endState) {
   const TOpenDevice* d = Find(handle);
+  if (d == nullptr) return FTC_INVALID_HANDLE;
+  if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
   return d ? d->Backend->AddDeviceWriteCmd(d->BackendHandle, reg, bits, data, bytes, endState)
            : FTC_INVALID_HANDLE;
 }
@@ -116,6 +134,8 @@ FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteReadCmd(FTC_HANDLE handle, int32_t r
                                                     const uint8_t* data, uint32_t bytes,
                                                     uint32_t endState) {
   const TOpenDevice* d = Find(handle);
+  if (d == nullptr) return FTC_INVALID_HANDLE;
+  if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
   return d ? d->Backend->AddDeviceWriteReadCmd(d->BackendHandle, reg, bits, data, bytes, endState)
            : FTC_INVALID_HANDLE;
 }

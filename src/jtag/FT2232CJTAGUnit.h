@@ -1,7 +1,8 @@
 #pragma once
 // The adapter library: a registry of adapter backends behind the FTCJTAG-shaped calls
-// the system makes. Each JTAG_* wrapper passes its arguments through to the backend
-// that owns the handle and returns the backend's status unchanged.
+// the system makes. Each JTAG_* wrapper checks its arguments where they enter, passes
+// them through to the backend that owns the handle and returns the backend's status
+// unchanged.
 
 #include <memory>
 #include <string>
@@ -29,6 +30,9 @@ class TJtagLibrary {
   // Re-lists every backend (hardware first) and returns the combined listing.
   const std::vector<TListedDevice>& RefreshListing();
   const std::vector<TListedDevice>& Listing() const { return listing_; }
+  // The entry of the last listing with that description and location ID, or nullptr.
+  const TListedDevice* FindListed(const std::string& description, uint32_t locationID) const;
+  size_t BackendCount() const { return backends_.size(); }
 
   // The FTCJTAG calls. Handles are the library's own (non-zero).
   FTC_STATUS JTAG_OpenEx(const std::string& description, uint32_t locationID, FTC_HANDLE* handle);

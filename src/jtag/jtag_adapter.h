@@ -22,12 +22,39 @@ constexpr FTC_STATUS FTC_INVALID_NUMBER_BITS = 20;
 constexpr FTC_STATUS FTC_NULL_BUFFER_POINTER = 21;
 constexpr FTC_STATUS FTC_INVALID_CLOCK_DIVISOR = 22;
 constexpr FTC_STATUS FTC_COMMAND_SEQUENCE_BUFFER_FULL = 23;
+constexpr FTC_STATUS FTC_INVALID_TAP_STATE = 24;
+constexpr FTC_STATUS FTC_DEVICE_IN_USE = 25;
 
 // The register argument of the scan calls: -1 (all bits set) the instruction register,
 // 0 the data register. End state 2 is Run-Test/Idle.
 constexpr int32_t kInstructionRegister = -1;
 constexpr int32_t kDataRegister = 0;
 constexpr uint32_t kEndStateRunTestIdle = 2;
+
+// The longest scan: a stream of 65535 bytes (the size of each area of the scan image).
+constexpr uint32_t kMaxAdapterScanBits = 65535u * 8u;
+// The highest clock divisor: TCK = 6 MHz / (1 + divisor).
+constexpr uint32_t kMaxClockDivisor = 0xFFFF;
+constexpr uint32_t kBaseClockHz = 6000000;
+
+constexpr uint32_t ClockHzForDivisor(uint32_t clockDivisor) {
+  return kBaseClockHz / (1u + clockDivisor);
+}
+
+constexpr uint32_t ScanBytes(uint32_t bits) {
+  return (bits + 7u) / 8u;
+}
+
+// The checks every scan call makes where it enters: a bit count of 1 ... kMaxAdapterScanBits,
+// a byte count that matches it, a data buffer, and the Run-Test/Idle end state.
+constexpr FTC_STATUS CheckScanArguments(uint32_t bits, const uint8_t* data, uint32_t bytes,
+                                        uint32_t endState) {
+  if (bits == 0 || bits > kMaxAdapterScanBits) return FTC_INVALID_NUMBER_BITS;
+  if (data == nullptr) return FTC_NULL_BUFFER_POINTER;
+  if (bytes != ScanBytes(bits)) return FTC_INVALID_PARAMETER;
+  if (endState != kEndStateRunTestIdle) return FTC_INVALID_TAP_STATE;
+  return FTC_SUCCESS;
+}
 
 // One device as the D2XX listing reports it: every channel of a multi-channel chip is
 // its own entry.
@@ -51,11 +78,16 @@ class TJtagAdapter {
   // Handles are the backend's own, non-zero; the library maps them.
   virtual FTC_STATUS OpenEx(const std::string& description, uint32_t locationID,
                             FTC_HANDLE* handle) = 0;
+  // Readies the adapter at the divisor and walks every TAP to Test-Logic-Reset, then to
+  // Run-Test/Idle, where every scan starts and ends. Drops any queued scans.
   virtual FTC_STATUS InitDevice(FTC_HANDLE handle, uint32_t clockDivisor) = 0;
   virtual FTC_STATUS SetClock(FTC_HANDLE handle, uint32_t clockDivisor, uint32_t* actualHz) = 0;
   virtual FTC_STATUS GetClock(uint32_t clockDivisor, uint32_t* hz) = 0;
   virtual FTC_STATUS Close(FTC_HANDLE handle) = 0;
 
+  // Scans (the library has checked the arguments with CheckScanArguments). Register
+  // kDataRegister selects the data registers, any other value the instruction
+  // registers. The unused high bits of the last read byte are 0.
   virtual FTC_STATUS Write(FTC_HANDLE handle, int32_t reg, uint32_t bits, const uint8_t* data,
                            uint32_t bytes, uint32_t endState) = 0;
   virtual FTC_STATUS WriteRead(FTC_HANDLE handle, int32_t reg, uint32_t bits, const uint8_t* data,
@@ -65,7 +97,8 @@ class TJtagAdapter {
   // the queue in order, stores the read-back of the write-read scans one after the
   // other (each scan's bytes starting at a byte boundary, never more than
   // readBufferSize bytes) and empties the queue. The first failure of a batch is its
-  // status; read-back that does not fit the buffer is a failure too.
+  // status. A batch whose read-back would not fit the buffer is refused before any of
+  // it runs (a failure, the queue emptied).
   virtual FTC_STATUS AddDeviceWriteCmd(FTC_HANDLE handle, int32_t reg, uint32_t bits,
                                        const uint8_t* data, uint32_t bytes, uint32_t endState) = 0;
   virtual FTC_STATUS AddDeviceWriteReadCmd(FTC_HANDLE handle, int32_t reg, uint32_t bits,
