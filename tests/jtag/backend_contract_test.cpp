@@ -26,11 +26,11 @@ void PrintTo(const TBackendCase& c, std::ostream* os) {
 }
 
 const TBackendCase kBackends[] = {
-    {"Simulator", SimulatorRig},
-    {"FT2232H", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT2232H); }},
-    {"FT2232C", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT2232C); }},
-    {"FT4232H", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT4232H); }},
-    {"RemoteBitbang", RemoteBitbangRig},
+    {"Simulator", [](const TChainSpec& s) { return OnFakeChain(SimulatorRig, s); }},
+    {"FT2232H", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT2232H); }},
+    {"FT2232C", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT2232C); }},
+    {"FT4232H", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT4232H); }},
+    {"RemoteBitbang", [](const TChainSpec& s) { return OnFakeChain(RemoteBitbangRig, s); }},
 };
 
 uint32_t TotalIrLength(const TChainSpec& spec) {
