@@ -25,8 +25,8 @@ std::string OptionValue(int argc, char** argv, const std::string& name) {
 int main(int argc, char** argv) {
   TPinloomApplication app(argc, argv);
   TGuiSession session(app);
-  const TBackendOptions adapters = BackendOptionsFrom(
-      OptionValue(argc, argv, "--board"), OptionValue(argc, argv, "--remote-bitbang"));
+  const TBackendOptions adapters = BackendOptionsFrom(OptionValue(argc, argv, "--board"),
+                                                      OptionValue(argc, argv, "--remote-bitbang"));
   for (const std::string& problem :
        InstallBackends(session.Windows().Main().JtagLibrary, adapters)) {
     AddToProtocol(problem, clOrange);

@@ -234,10 +234,12 @@ TEST_P(BackendContract, RefusesImpossibleCallsWithoutTouchingTheBuffers) {
   struct TCase {
     uint32_t bits, bytes, endState;
     const uint8_t* data;
-  } cases[] = {
-      {0, 0, 2, data.data()}, {9, 1, 2, data.data()},
-      {8, 2, 2, data.data()}, {8, 1, 2, nullptr},
-      {8, 1, 3, data.data()}, {kMaxAdapterScanBits + 1, ScanBytes(kMaxAdapterScanBits + 1), 2, data.data()}};
+  } cases[] = {{0, 0, 2, data.data()},
+               {9, 1, 2, data.data()},
+               {8, 2, 2, data.data()},
+               {8, 1, 2, nullptr},
+               {8, 1, 3, data.data()},
+               {kMaxAdapterScanBits + 1, ScanBytes(kMaxAdapterScanBits + 1), 2, data.data()}};
   for (const TCase& c : cases) {
     EXPECT_NE(lib->JTAG_Write(handle, kDataRegister, c.bits, c.data, c.bytes, c.endState),
               FTC_SUCCESS)

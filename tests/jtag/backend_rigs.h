@@ -21,7 +21,7 @@ struct TBackendRig {
   std::unique_ptr<TBitbangTestServer> server;
   TJtagLibrary library;
   TJtagTarget* target = nullptr;
-  TFakeJtagChain* chain = nullptr;  // when the target is a fake chain
+  TFakeJtagChain* chain = nullptr;     // when the target is a fake chain
   TMpsseEmulator* emulator = nullptr;  // FT2232 rigs
   // Faults the rig can inject (empty when the backend has no such failure).
   std::function<void()> mute;
