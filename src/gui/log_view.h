@@ -20,12 +20,15 @@ class TLogView : public QPlainTextEdit {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void AppendNewLines();
+  void ScheduleShowNewest();
   void ShowNewest();
 
   TLogText& log_;
   int token_ = 0;
   size_t shown_ = 0;  // lines of the log already in the view
+  bool scrollPending_ = false;
 };
