@@ -99,6 +99,7 @@ void TForm1::WireHandlers() {
   Timer_StartUp.OnTimer = [this] { Timer_StartUpTimer(); };
   combo_norflash.OnChange = [this] { combo_norflashChange(); };
   combo_nor_flash_mode.OnChange = [this] { combo_norflashChange(); };
+  WireAdapterHandlers();
   WireChainHandlers();
   WireBScanHandlers();
 }
@@ -185,6 +186,7 @@ void TForm1::StatusBar1Resize() {
 void TForm1::Timer_StartUpTimer() {
   Timer_StartUp.SetEnabled(false);
   AddToProtocol("  ", clGray);
+  cb_FTDI_DeviceDropDown();
   ReadDeviceDatabase();
 }
 

@@ -13,6 +13,7 @@
 #include "bsdl/bsdl_types.h"
 #include "controls/controls.h"
 #include "jtag/FT2232CJTAGUnit.h"
+#include "jtag/adapter_connection.h"
 #include "jtag/device_database.h"
 #include "jtag/scan_engine.h"
 #include "programmers/flash_types.h"
@@ -153,6 +154,17 @@ class TForm1 : public TForm {
   // ---- NOR flash page (pin mapping and flash table) ----
   void combo_norflashChange();
 
+  // ==== Adapter discovery and connection (src/jtag/adapter_connection.cpp) ====
+  std::vector<TDongleInfo> Dongles;
+  int32_t DongleCount = 0;
+  void ListFTDIDevices();
+  void cb_FTDI_DeviceDropDown();
+  bool OpenDongle(const TDongleInfo& info);
+  bool CloseDongle();
+  void Bt_ConnectClick();
+  void ItemJTAGCLKClick();
+  // ==== end of adapter discovery and connection ====
+
   // ==== Device database, chain detection and scan engine (src/jtag/device_database.cpp,
   // chain_detection.cpp, scan_engine.cpp) ====
   std::vector<TFPGATypes> DeviceDB;
@@ -212,6 +224,7 @@ class TForm1 : public TForm {
  private:
   void BuildMenu();
   void WireHandlers();
+  void WireAdapterHandlers();
 
   // ---- Chain detection and scan engine ----
   void WireChainHandlers();

@@ -80,4 +80,19 @@ using TCliCommandFactory = std::function<TCliCommand(CLI::App&)>;
 
 // Commands of the subsystems, each defined in its own file.
 TCliCommand RegisterDemoCommand(CLI::App& app);
+TCliCommand RegisterListCommand(CLI::App& app);
+TCliCommand RegisterConnectCommand(CLI::App& app);
+
+// Adapters (cli_adapter.cpp). Installs the backends the global options name (--board,
+// --remote-bitbang, else PINLOOM_BOARD / PINLOOM_REMOTE_BITBANG, else the demo board)
+// once per session; true when it installed them now. What cannot be installed is
+// logged in orange.
+bool InstallBackendsFromOptions(TCliSession& session);
+// Installs the backends and refreshes the adapter selector (the start-up, when it has
+// not run yet).
+void RefreshAdapters(TCliSession& session);
+// Installs the backends, refreshes the selector, selects the item --adapter names
+// (an index, or a text the item contains) and connects as the "connect" button does.
+// True when connected.
+bool ConnectFromOptions(TCliSession& session);
 TCliCommand RegisterBsdlCommand(CLI::App& app);

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
 
   std::vector<TCliCommand> commands;
   for (const TCliCommandFactory& factory :
-       {TCliCommandFactory(RegisterDemoCommand), TCliCommandFactory(RegisterBsdlCommand)}) {
+       {TCliCommandFactory(RegisterDemoCommand), TCliCommandFactory(RegisterBsdlCommand),
+        TCliCommandFactory(RegisterListCommand), TCliCommandFactory(RegisterConnectCommand)}) {
     commands.push_back(factory(app));
   }
   for (TCliCommand& command : commands) {

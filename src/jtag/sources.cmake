@@ -1,6 +1,7 @@
 target_sources(pinloom_core PRIVATE
   jtag/FT2232CJTAGUnit.cpp
   jtag/My_D2XXUnit.cpp
+  jtag/adapter_connection.cpp
   jtag/batch_adapter.cpp
   jtag/bit_copy.cpp
   jtag/chain_detection.cpp

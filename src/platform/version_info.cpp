@@ -70,8 +70,13 @@ bool ReadVersionInfo(const std::string& fileName, std::string& internalName,
                      std::string& fileVersion) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) return false;
-  const std::vector<char> file((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
+  // One bulk read: the program file can be tens of megabytes.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size <= 0) return false;
+  in.seekg(0);
+  std::vector<char> file(static_cast<size_t>(size));
+  if (!in.read(file.data(), size)) return false;
   const auto record = ElfSection(file, kSectionName);
   if (!record || record->empty()) return false;
   // The translation entry names the language and code page of the string table.

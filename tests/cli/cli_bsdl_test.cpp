@@ -11,30 +11,11 @@
 
 #include "platform/text_utils.h"
 #include "support/bsdl_corpus.h"
+#include "support/cli_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TRun {
-  int status = -1;
-  std::string out;
-};
-
-// Runs pinloom-cli with the arguments; standard error is discarded.
-TRun RunCli(const std::string& args) {
-  const std::string command =
-      std::string(PINLOOM_BINARY_DIR) + "/src/cli/pinloom-cli " + args + " 2>/dev/null";
-  TRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 std::string Quoted(const std::string& path) {
   return "'" + path + "'";

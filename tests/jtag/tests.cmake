@@ -1,4 +1,5 @@
 target_sources(pinloom_core_tests PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/jtag/adapter_connection_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/jtag/backend_contract_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/jtag/ft2232_backend_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/jtag/mpsse_encoder_test.cpp

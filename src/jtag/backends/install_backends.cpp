@@ -7,6 +7,9 @@
 #include "jtag/backends/ftdi/ft2232_adapter.h"
 #include "jtag/backends/ftdi/libftdi_bus.h"
 #include "jtag/backends/remote_bitbang/remote_bitbang_adapter.h"
+#include "jtag/backends/simulator/simulator_adapter.h"
+#include "platform/pinloom_error.h"
+#include "sim/sim_board.h"
 
 namespace {
 
@@ -52,6 +55,16 @@ std::vector<std::string> InstallBackends(TJtagLibrary& library, const TBackendOp
   }
   if (!endpoints.empty()) {
     library.AddBackend(std::make_unique<TRemoteBitbangAdapter>(std::move(endpoints)));
+  }
+  if (options.Simulator) {
+    const std::string path = options.BoardFile.empty() ? DemoBoardPath() : options.BoardFile;
+    try {
+      std::vector<TSimulatedBoard> boards;
+      boards.push_back({kSimulatedBoardName, LoadSimBoard(path)});
+      library.AddBackend(std::make_unique<TSimulatorAdapter>(std::move(boards)));
+    } catch (const EPinloomError& e) {
+      problems.push_back(e.what());
+    }
   }
   return problems;
 }

@@ -7,6 +7,9 @@
 
 class TJtagLibrary;
 
+// The simulated board's name in the listing (its entry reads "<name> A").
+constexpr const char* kSimulatedBoardName = "Pinloom Simulated Board";
+
 struct TBackendOptions {
   bool Ftdi = true;
   bool Simulator = true;
