@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bscan/target_adapter.h"
+#include "jtag/backends/simulator/simulator_adapter.h"
 #include "platform/text_utils.h"
 #include "sim_board.h"
 #include "support/app_fixture.h"
@@ -17,8 +17,10 @@ class DemoBoardTest : public AppFixture {
   void SetUp() override {
     std::unique_ptr<TSimBoard> loaded = LoadSimBoard(DemoBoardPath());
     board = loaded.get();
-    form.JtagLibrary.AddBackend(std::make_unique<TTargetAdapter>(std::move(loaded)));
-    ASSERT_EQ(form.JtagLibrary.JTAG_OpenEx("Board A", 1, &form.DongleHandle), FTC_SUCCESS);
+    std::vector<TSimulatedBoard> boards;
+    boards.push_back({"Demo Board", std::move(loaded)});
+    form.JtagLibrary.AddBackend(std::make_unique<TSimulatorAdapter>(std::move(boards)));
+    ASSERT_EQ(form.JtagLibrary.JTAG_OpenEx("Demo Board A", 1, &form.DongleHandle), FTC_SUCCESS);
     form.cb_FTDI_Device.SetEnabled(false);
     ASSERT_TRUE(form.ReadDeviceDatabase({PINLOOM_DEMO_DIR "/"}));
     form.cb_jtag_devices.UserDropDown();
