@@ -108,11 +108,14 @@ TSimDeviceSpec DeviceSpecFromBSDL(std::string_view bsdlText, const std::string& 
   for (const TBScan_InstructionRegister& ins : instructions) {
     TSimInstruction si;
     si.Name = ins.Name;
-    if (!OpcodeBits(ins.Opcode, si.Opcode) || ins.Opcode.size() != spec.IRLength)
+    si.Mode = ModeOfInstruction(ins.Name);
+    const bool usable = OpcodeBits(ins.Opcode, si.Opcode) && ins.Opcode.size() == spec.IRLength;
+    // An opcode the device cannot hold selects nothing; only the instructions the
+    // simulator acts on must be usable.
+    if (!usable && si.Mode != TSimMode::Bypass)
       throw EPinloomError(what + ": opcode '" + ins.Opcode + "' of " + ins.Name + " is not " +
                           std::to_string(spec.IRLength) + " bits of 0 and 1");
-    si.Mode = ModeOfInstruction(ins.Name);
-    spec.Instructions.push_back(std::move(si));
+    if (usable) spec.Instructions.push_back(std::move(si));
   }
 
   const int32_t count = static_cast<int32_t>(cells.size());

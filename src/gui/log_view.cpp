@@ -1,6 +1,7 @@
 #include "gui/log_view.h"
 
 #include <QFontDatabase>
+#include <QMetaObject>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -47,7 +48,17 @@ void TLogView::AppendNewLines() {
     cursor.insertText(ToQt(line.Text), format);
   }
   cursor.endEditBlock();
-  ShowNewest();
+  // Following the newest line is done once per pass of the event loop, not per line.
+  if (!scrollPending_) {
+    scrollPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          scrollPending_ = false;
+          ShowNewest();
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void TLogView::ShowNewest() {

@@ -28,4 +28,5 @@ class TLogView : public QPlainTextEdit {
   TLogText& log_;
   int token_ = 0;
   size_t shown_ = 0;  // lines of the log already in the view
+  bool scrollPending_ = false;
 };

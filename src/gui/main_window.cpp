@@ -96,25 +96,32 @@ QWidget* TMainWindow::BuildTopStrip() {
   grid->setVerticalSpacing(4);
 
   grid->addWidget(Bound(form_.lbl_dongle, new QLabel(strip)), 0, 0);
+  // The lists share the width the buttons leave, so the strip fits the designed
+  // width also with Sample and Extest shown.
   auto* dongles = Bound(form_.cb_FTDI_Device, new TDropDownComboBox(strip));
-  dongles->setMinimumWidth(150);
+  dongles->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  dongles->setMinimumWidth(100);
   grid->addWidget(dongles, 1, 0);
   grid->addWidget(Bound(form_.lbl_chain, new QLabel(strip)), 0, 1);
   auto* chain = Bound(form_.cb_jtag_devices, new TDropDownComboBox(strip));
-  chain->setMinimumWidth(150);
+  chain->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  chain->setMinimumWidth(100);
   grid->addWidget(chain, 1, 1);
-  grid->addWidget(Bound(form_.BT_Sample, new QPushButton(strip)), 1, 2);
-  grid->addWidget(Bound(form_.bt_Extest, new QPushButton(strip)), 1, 3);
-  grid->setColumnStretch(0, 3);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(4, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
 
-  // connect and cancel keep to the right edge, one above the other.
+  // Sample over Extest, then connect over cancel at the right edge.
+  auto* scans = new QVBoxLayout();
+  scans->setSpacing(6);
+  scans->addWidget(ActionButton(form_.BT_Sample, strip));
+  scans->addWidget(ActionButton(form_.bt_Extest, strip));
+  grid->addLayout(scans, 0, 2, 3, 1, Qt::AlignVCenter);
   auto* right = new QVBoxLayout();
   right->setSpacing(6);
   right->addWidget(ActionButton(form_.Bt_Connect, strip));
   right->addWidget(ActionButton(form_.bt_cancel, strip));
-  grid->addLayout(right, 0, 5, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
+  grid->setColumnMinimumWidth(3, 8);
+  grid->addLayout(right, 0, 4, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
   grid->setRowStretch(2, 1);
   return strip;
 }

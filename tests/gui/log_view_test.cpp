@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -60,6 +61,7 @@ TEST(LogView, FollowsTheNewestLineAlsoAfterBeingHidden) {
   view.resize(400, 200);
   view.show();
   for (int i = 0; i < 200; ++i) log.Append({"line " + std::to_string(i), clGray});
+  QCoreApplication::processEvents();
   QScrollBar* bar = view.verticalScrollBar();
   ASSERT_GT(bar->maximum(), 0);
   EXPECT_EQ(bar->value(), bar->maximum());
@@ -67,6 +69,7 @@ TEST(LogView, FollowsTheNewestLineAlsoAfterBeingHidden) {
   view.hide();
   for (int i = 200; i < 400; ++i) log.Append({"line " + std::to_string(i), clGray});
   view.show();
+  QCoreApplication::processEvents();
   EXPECT_EQ(bar->value(), bar->maximum());
   EXPECT_EQ(view.document()->blockCount(), 400);
   const QTextBlock last = view.cursorForPosition(QPoint(5, view.viewport()->height() - 5)).block();

@@ -40,6 +40,11 @@ class XvfbChecks : public QObject {
     QCOMPARE(session_->MainWindow().size(), QSize(536, 353));
     QCOMPARE(session_->BSDLWindow().size(), QSize(760, 510));
     QCOMPARE(session_->ProtocolWindow().size(), QSize(620, 396));
+    // Also in expert mode, with Sample and Extest in the top strip.
+    Action("Expert1")->trigger();
+    QVERIFY(session_->MainWindow().minimumSizeHint().width() <= 536);
+    QCOMPARE(session_->MainWindow().size(), QSize(536, 353));
+    Action("Expert1")->trigger();
   }
 
   void mainWindowTitle() {
