@@ -103,8 +103,7 @@ FTC_STATUS TJtagLibrary::JTAG_Write(FTC_HANDLE handle, int32_t reg, uint32_t bit
   const TOpenDevice* d = Find(handle);
   if (d == nullptr) return FTC_INVALID_HANDLE;
   if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
-  return d ? d->Backend->Write(d->BackendHandle, reg, bits, data, bytes, endState)
-           : FTC_INVALID_HANDLE;
+  return d->Backend->Write(d->BackendHandle, reg, bits, data, bytes, endState);
 }
 
 FTC_STATUS TJtagLibrary::JTAG_WriteRead(FTC_HANDLE handle, int32_t reg, uint32_t bits,
@@ -115,9 +114,8 @@ FTC_STATUS TJtagLibrary::JTAG_WriteRead(FTC_HANDLE handle, int32_t reg, uint32_t
   if (d == nullptr) return FTC_INVALID_HANDLE;
   if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
   if (readBuffer == nullptr || bytesReturned == nullptr) return FTC_NULL_BUFFER_POINTER;
-  return d ? d->Backend->WriteRead(d->BackendHandle, reg, bits, data, bytes, readBuffer,
-                                   bytesReturned, endState)
-           : FTC_INVALID_HANDLE;
+  return d->Backend->WriteRead(d->BackendHandle, reg, bits, data, bytes, readBuffer, bytesReturned,
+                               endState);
 }
 
 FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteCmd(FTC_HANDLE handle, int32_t reg, uint32_t bits,
@@ -126,8 +124,7 @@ FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteCmd(FTC_HANDLE handle, int32_t reg, 
   const TOpenDevice* d = Find(handle);
   if (d == nullptr) return FTC_INVALID_HANDLE;
   if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
-  return d ? d->Backend->AddDeviceWriteCmd(d->BackendHandle, reg, bits, data, bytes, endState)
-           : FTC_INVALID_HANDLE;
+  return d->Backend->AddDeviceWriteCmd(d->BackendHandle, reg, bits, data, bytes, endState);
 }
 
 FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteReadCmd(FTC_HANDLE handle, int32_t reg, uint32_t bits,
@@ -136,8 +133,7 @@ FTC_STATUS TJtagLibrary::JTAG_AddDeviceWriteReadCmd(FTC_HANDLE handle, int32_t r
   const TOpenDevice* d = Find(handle);
   if (d == nullptr) return FTC_INVALID_HANDLE;
   if (FTC_STATUS s = CheckScanArguments(bits, data, bytes, endState)) return s;
-  return d ? d->Backend->AddDeviceWriteReadCmd(d->BackendHandle, reg, bits, data, bytes, endState)
-           : FTC_INVALID_HANDLE;
+  return d->Backend->AddDeviceWriteReadCmd(d->BackendHandle, reg, bits, data, bytes, endState);
 }
 
 FTC_STATUS TJtagLibrary::JTAG_ExecuteCmdSequence(FTC_HANDLE handle, uint8_t* readBuffer,

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "jtag/backends/ftdi/ft2232_adapter.h"
+#include "jtag/backends/ftdi/mpsse_emulator.h"
 #include "jtag/batch_adapter.h"
 #include "support/app_fixture.h"
+#include "support/fake_jtag_chain.h"
 
 namespace {
 
@@ -203,6 +206,34 @@ TEST_F(AdapterConnectionTest, ClockDialogTakesDivisorsWithinTheAdaptersRange) {
       EXPECT_NE(host.Messages[0].Text.find("0 and 65535"), std::string::npos);
     }
   }
+}
+
+TEST_F(AdapterConnectionTest, AnAdapterUnpluggedWhileConnectedFailsScansButDisconnects) {
+  TFakeJtagChain chain({{10, 0x0BA00477}});
+  auto bus = std::make_unique<TEmulatedFtdiBus>();
+  const size_t a = bus->AddChip(TFtdiChip::FT2232H, "Dual RS232-HS", "FT5X7Q", 0x230, {&chain});
+  TMpsseEmulator& emulator = bus->Emulator(a);
+  TFt2232Options options;
+  options.ReadTimeoutMs = 20;
+  form.JtagLibrary.AddBackend(std::make_unique<TFt2232Adapter>(std::move(bus), options));
+  form.Timer_StartUp.Fire();
+  ASSERT_EQ(form.cb_FTDI_Device.Items(),
+            std::vector<std::string>{"Dual RS232-HS A - FT5X7QA - 0x00000231"});
+  form.Bt_Connect.UserClick();
+  ASSERT_TRUE(Connected());
+
+  emulator.Unplug();
+  std::vector<uint8_t> tdi(4, 0), tdo(4);
+  uint32_t n = 0;
+  EXPECT_NE(form.JtagLibrary.JTAG_WriteRead(form.DongleHandle, kDataRegister, 32, tdi.data(), 4,
+                                            tdo.data(), &n, 2),
+            FTC_SUCCESS);
+  EXPECT_NE(form.JtagLibrary.JTAG_InitDevice(form.DongleHandle, 0), FTC_SUCCESS);
+  form.Bt_Connect.UserClick();
+  EXPECT_FALSE(Connected());
+  EXPECT_EQ(form.Bt_Connect.Caption(), "connect");
+  EXPECT_EQ(form.DongleHandle, 0u);
+  EXPECT_EQ(LogEntries().back().first, " Close FTDI device");
 }
 
 }  // namespace

@@ -26,11 +26,11 @@ void PrintTo(const TBackendCase& c, std::ostream* os) {
 }
 
 const TBackendCase kBackends[] = {
-    {"Simulator", SimulatorRig},
-    {"FT2232H", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT2232H); }},
-    {"FT2232C", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT2232C); }},
-    {"FT4232H", [](const TChainSpec& s) { return FtdiRig(s, TFtdiChip::FT4232H); }},
-    {"RemoteBitbang", RemoteBitbangRig},
+    {"Simulator", [](const TChainSpec& s) { return OnFakeChain(SimulatorRig, s); }},
+    {"FT2232H", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT2232H); }},
+    {"FT2232C", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT2232C); }},
+    {"FT4232H", [](const TChainSpec& s) { return OnFakeChain(FtdiRig, s, TFtdiChip::FT4232H); }},
+    {"RemoteBitbang", [](const TChainSpec& s) { return OnFakeChain(RemoteBitbangRig, s); }},
 };
 
 uint32_t TotalIrLength(const TChainSpec& spec) {
@@ -234,10 +234,12 @@ TEST_P(BackendContract, RefusesImpossibleCallsWithoutTouchingTheBuffers) {
   struct TCase {
     uint32_t bits, bytes, endState;
     const uint8_t* data;
-  } cases[] = {
-      {0, 0, 2, data.data()}, {9, 1, 2, data.data()},
-      {8, 2, 2, data.data()}, {8, 1, 2, nullptr},
-      {8, 1, 3, data.data()}, {kMaxAdapterScanBits + 1, ScanBytes(kMaxAdapterScanBits + 1), 2, data.data()}};
+  } cases[] = {{0, 0, 2, data.data()},
+               {9, 1, 2, data.data()},
+               {8, 2, 2, data.data()},
+               {8, 1, 2, nullptr},
+               {8, 1, 3, data.data()},
+               {kMaxAdapterScanBits + 1, ScanBytes(kMaxAdapterScanBits + 1), 2, data.data()}};
   for (const TCase& c : cases) {
     EXPECT_NE(lib->JTAG_Write(handle, kDataRegister, c.bits, c.data, c.bytes, c.endState),
               FTC_SUCCESS)

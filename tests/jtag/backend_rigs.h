@@ -17,10 +17,11 @@
 
 struct TBackendRig {
   // Declared before the library: they outlive the backends that use them.
-  std::unique_ptr<TFakeJtagChain> ownedChain;
+  std::unique_ptr<TJtagTarget> ownedTarget;
   std::unique_ptr<TBitbangTestServer> server;
   TJtagLibrary library;
-  TFakeJtagChain* chain = nullptr;
+  TJtagTarget* target = nullptr;
+  TFakeJtagChain* chain = nullptr;     // when the target is a fake chain
   TMpsseEmulator* emulator = nullptr;  // FT2232 rigs
   // Faults the rig can inject (empty when the backend has no such failure).
   std::function<void()> mute;
@@ -31,22 +32,22 @@ struct TBackendRig {
 using TChainSpec = std::vector<TFakeJtagChain::TDevice>;
 using TRigFactory = std::function<std::unique_ptr<TBackendRig>(const TChainSpec&)>;
 
-inline std::unique_ptr<TBackendRig> SimulatorRig(const TChainSpec& spec) {
+// Each rig takes the target it drives.
+inline std::unique_ptr<TBackendRig> SimulatorRig(std::unique_ptr<TJtagTarget> target) {
   auto rig = std::make_unique<TBackendRig>();
-  auto chain = std::make_unique<TFakeJtagChain>(spec);
-  rig->chain = chain.get();
+  rig->target = target.get();
   std::vector<TSimulatedBoard> boards;
-  boards.push_back({"Pinloom Simulated Board", std::move(chain)});
+  boards.push_back({"Pinloom Simulated Board", std::move(target)});
   rig->library.AddBackend(std::make_unique<TSimulatorAdapter>(std::move(boards)));
   return rig;
 }
 
-inline std::unique_ptr<TBackendRig> FtdiRig(const TChainSpec& spec, TFtdiChip chip) {
+inline std::unique_ptr<TBackendRig> FtdiRig(std::unique_ptr<TJtagTarget> target, TFtdiChip chip) {
   auto rig = std::make_unique<TBackendRig>();
-  rig->ownedChain = std::make_unique<TFakeJtagChain>(spec);
-  rig->chain = rig->ownedChain.get();
+  rig->ownedTarget = std::move(target);
+  rig->target = rig->ownedTarget.get();
   auto bus = std::make_unique<TEmulatedFtdiBus>();
-  const size_t a = bus->AddChip(chip, "Dual RS232-HS", "FT5X7Q", 0x31400000, {rig->chain});
+  const size_t a = bus->AddChip(chip, "Dual RS232-HS", "FT5X7Q", 0x31400000, {rig->target});
   TMpsseEmulator* emulator = &bus->Emulator(a);
   rig->emulator = emulator;
   TFt2232Options options;
@@ -58,11 +59,11 @@ inline std::unique_ptr<TBackendRig> FtdiRig(const TChainSpec& spec, TFtdiChip ch
   return rig;
 }
 
-inline std::unique_ptr<TBackendRig> RemoteBitbangRig(const TChainSpec& spec) {
+inline std::unique_ptr<TBackendRig> RemoteBitbangRig(std::unique_ptr<TJtagTarget> target) {
   auto rig = std::make_unique<TBackendRig>();
-  rig->ownedChain = std::make_unique<TFakeJtagChain>(spec);
-  rig->chain = rig->ownedChain.get();
-  rig->server = std::make_unique<TBitbangTestServer>(*rig->chain);
+  rig->ownedTarget = std::move(target);
+  rig->target = rig->ownedTarget.get();
+  rig->server = std::make_unique<TBitbangTestServer>(*rig->target);
   TRemoteBitbangOptions options;
   options.TimeoutMs = 200;
   rig->library.AddBackend(
@@ -70,5 +71,17 @@ inline std::unique_ptr<TBackendRig> RemoteBitbangRig(const TChainSpec& spec) {
   TBitbangTestServer* server = rig->server.get();
   rig->mute = [server] { server->mute = true; };
   rig->unplug = [server] { server->hangUp = true; };
+  return rig;
+}
+
+// A rig over a fake chain of that shape.
+template <typename... TArgs>
+std::unique_ptr<TBackendRig> OnFakeChain(
+    std::unique_ptr<TBackendRig> (*make)(std::unique_ptr<TJtagTarget>, TArgs...),
+    const TChainSpec& spec, TArgs... args) {
+  auto chain = std::make_unique<TFakeJtagChain>(spec);
+  TFakeJtagChain* raw = chain.get();
+  auto rig = make(std::move(chain), args...);
+  rig->chain = raw;
   return rig;
 }

@@ -55,7 +55,7 @@ TEST(Ft2232Clock, TckIsSixMegahertzOverOnePlusDivisorOnEveryChip) {
   for (TFtdiChip chip :
        {TFtdiChip::FT2232C, TFtdiChip::FT2232H, TFtdiChip::FT4232H, TFtdiChip::FT232H}) {
     for (uint32_t divisor : {0u, 5u, 65535u}) {
-      auto rig = FtdiRig(kChain, chip);
+      auto rig = OnFakeChain(FtdiRig, kChain, chip);
       rig->library.RefreshListing();
       const auto& info = rig->library.Listing().front().Info;
       FTC_HANDLE h = 0;
@@ -76,7 +76,7 @@ TEST(Ft2232Clock, TckIsSixMegahertzOverOnePlusDivisorOnEveryChip) {
 class Ft2232Batches : public ::testing::TestWithParam<TFtdiChip> {
  protected:
   void SetUp() override {
-    rig = FtdiRig({{4, 0x1234567F}, {10, 0x0BA00477}}, GetParam());
+    rig = OnFakeChain(FtdiRig, TChainSpec{{4, 0x1234567F}, {10, 0x0BA00477}}, GetParam());
     rig->library.RefreshListing();
     const auto& info = rig->library.Listing().front().Info;
     ASSERT_EQ(rig->library.JTAG_OpenEx(info.Description, info.LocationID, &h), FTC_SUCCESS);

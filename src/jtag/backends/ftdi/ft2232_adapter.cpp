@@ -29,6 +29,10 @@ size_t ReplyBudget(TFtdiChip chip) {
 TProgram CompileScans(std::span<const TScanRequest> scans, size_t maxReplyPerSegment,
                       std::vector<TScanReply>* replies) {
   TEncoder encoder(maxReplyPerSegment);
+  // Each scan: its data, a TMS walk, an exit, a bit command and the command headers.
+  size_t estimate = 1;
+  for (const TScanRequest& scan : scans) estimate += ScanBytes(scan.Bits) + 16;
+  encoder.Reserve(estimate);
   size_t out = 0;
   for (const TScanRequest& scan : scans) {
     encoder.Scan(scan.Instruction, scan.Tdi, scan.Bits, scan.Read, out);

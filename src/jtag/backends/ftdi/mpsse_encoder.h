@@ -89,6 +89,9 @@ class TEncoder {
   // `maxReplyPerSegment`: the most reply bytes one segment may produce (at least 2).
   explicit TEncoder(size_t maxReplyPerSegment);
 
+  // Room for `bytes` of commands, so that a large batch grows its buffer once.
+  void Reserve(size_t bytes) { program_.Bytes.reserve(bytes); }
+
   // Chip set-up.
   void SetLowByte(uint8_t value, uint8_t direction);
   void SetHighByte(uint8_t value, uint8_t direction);
