@@ -58,6 +58,27 @@ TEST_F(DemoBoardTest, DetectsAndNamesTheChain) {
   EXPECT_EQ(form.StatusBar1.Panel(1).Text, "ChainIndex: 1");
 }
 
+TEST_F(DemoBoardTest, ScansReachTheDeviceAtEveryPosition) {
+  // IDCODE opcodes of the CPLD, the microcontroller and the I/O expander.
+  const std::vector<std::pair<uint32_t, uint32_t>> idcodes{
+      {0xFE, 0x1C51A56B}, {0x1, 0x4F80156B}, {0x2, 0x0E6D256B}};
+  for (int32_t p = 0; p < 3; ++p) {
+    const uint32_t irLength = form.JTAGChain.Devices[static_cast<size_t>(p)].IRLen;
+    std::fill_n(form.WriteArea(), 8, uint8_t{0});
+    form.WriteArea()[0] = static_cast<uint8_t>(idcodes[static_cast<size_t>(p)].first);
+    ASSERT_EQ(form.ScanIR(p, irLength), FTC_SUCCESS);
+    for (int32_t j = 0; j < 3; ++j) {
+      EXPECT_EQ(board->Device(static_cast<size_t>(j)).InstructionName(),
+                j == p ? "IDCODE" : "BYPASS")
+          << p << " " << j;
+    }
+    ASSERT_EQ(form.ScanDR(p, 32), FTC_SUCCESS);
+    uint32_t read = 0;
+    for (int b = 3; b >= 0; --b) read = (read << 8) | form.ReadArea()[b];
+    EXPECT_EQ(read, idcodes[static_cast<size_t>(p)].second) << p;
+  }
+}
+
 TEST_F(DemoBoardTest, SampleShowsEveryNetLevelAndLeavesExtest) {
   form.BT_SampleClick();
   ExpectCellsShowCaptures();
