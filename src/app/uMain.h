@@ -107,7 +107,6 @@ class TForm1 : public TForm {
   TProgressBar ProgressGauge{"ProgressGauge"};
 
   // ---- Main menu ----
-  TMainMenu MainMenu1{"MainMenu1"};
   TMenuItem File1{"File1", "File"};
   TMenuItem open1{"open1", "open"};
   TMenuItem Menuopenprojectfile{"Menuopenprojectfile", "project file"};
@@ -128,6 +127,9 @@ class TForm1 : public TForm {
   TMenuItem Expert1{"Expert1", "Expert", true};
   TMenuItem Help1{"Help1", "Help"};
   TMenuItem ItemInfo{"ItemInfo", "Info"};
+  // Declared after its items: it is destroyed first and stops watching them while they
+  // still exist.
+  TMainMenu MainMenu1{"MainMenu1"};
 
   TTimer Timer_StartUp{"Timer_StartUp", 250};
 

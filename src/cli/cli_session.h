@@ -96,3 +96,6 @@ void RefreshAdapters(TCliSession& session);
 // True when connected.
 bool ConnectFromOptions(TCliSession& session);
 TCliCommand RegisterBsdlCommand(CLI::App& app);
+TCliCommand RegisterDetectCommand(CLI::App& app);
+TCliCommand RegisterSampleCommand(CLI::App& app);
+TCliCommand RegisterExtestCommand(CLI::App& app);

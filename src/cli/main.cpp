@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
   std::vector<TCliCommand> commands;
   for (const TCliCommandFactory& factory :
        {TCliCommandFactory(RegisterDemoCommand), TCliCommandFactory(RegisterBsdlCommand),
-        TCliCommandFactory(RegisterListCommand), TCliCommandFactory(RegisterConnectCommand)}) {
+        TCliCommandFactory(RegisterListCommand), TCliCommandFactory(RegisterConnectCommand),
+        TCliCommandFactory(RegisterDetectCommand), TCliCommandFactory(RegisterSampleCommand),
+        TCliCommandFactory(RegisterExtestCommand)}) {
     commands.push_back(factory(app));
   }
   for (TCliCommand& command : commands) {

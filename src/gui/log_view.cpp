@@ -48,17 +48,21 @@ void TLogView::AppendNewLines() {
     cursor.insertText(ToQt(line.Text), format);
   }
   cursor.endEditBlock();
-  // Following the newest line is done once per pass of the event loop, not per line.
-  if (!scrollPending_) {
-    scrollPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          scrollPending_ = false;
-          ShowNewest();
-        },
-        Qt::QueuedConnection);
-  }
+  ScheduleShowNewest();
+}
+
+void TLogView::ScheduleShowNewest() {
+  // Once per pass of the event loop, not per line, and after a pending show or
+  // resize has set the scroll range.
+  if (scrollPending_) return;
+  scrollPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        scrollPending_ = false;
+        ShowNewest();
+      },
+      Qt::QueuedConnection);
 }
 
 void TLogView::ShowNewest() {
@@ -68,5 +72,10 @@ void TLogView::ShowNewest() {
 
 void TLogView::showEvent(QShowEvent* event) {
   QPlainTextEdit::showEvent(event);
-  ShowNewest();
+  ScheduleShowNewest();
+}
+
+void TLogView::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  ScheduleShowNewest();
 }

@@ -20,9 +20,11 @@ class TLogView : public QPlainTextEdit {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void AppendNewLines();
+  void ScheduleShowNewest();
   void ShowNewest();
 
   TLogText& log_;

@@ -2,9 +2,7 @@
 // them from the device database, and settling unknown instruction-register lengths.
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
-#include <numeric>
 
 #include "app/uMain.h"
 #include "jtag/scan_engine.h"

@@ -36,7 +36,10 @@ FTC_STATUS TForm1::ShiftDR(uint32_t bits) {
 bool TForm1::ChainAllowsScanAt(int32_t position) const {
   const int32_t count = JTAGChain.DeviceCount;
   if (count <= 0 || position < 0 || position >= count) return false;
-  if (JTAGChain.Devices.size() != static_cast<size_t>(count)) return false;
+  if (JTAGChain.Devices.size() != static_cast<size_t>(count) ||
+      JTAGChain.IRLenKnown.size() != static_cast<size_t>(count)) {
+    return false;
+  }
   if (count == 1) return true;
   // The padding needs every other device's length.
   for (int32_t j = 0; j < count; ++j) {

@@ -10,16 +10,21 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <memory>
 
 #include "app/uMain.h"
 #include "bsdl/uBSDLFileInterpreter.h"
+#include "gui/bindings.h"
 #include "gui/bsdl_window.h"
+#include "gui/cell_list_view.h"
 #include "gui/gui_session.h"
+#include "gui/log_view.h"
 #include "gui/main_window.h"
 #include "gui/pinloom_application.h"
 #include "gui/protocol_window.h"
+#include "jtag/backends/install_backends.h"
 #include "log/uProtocolWindow.h"
 
 class XvfbChecks : public QObject {
@@ -31,6 +36,10 @@ class XvfbChecks : public QObject {
     auto* app = qobject_cast<TPinloomApplication*>(QCoreApplication::instance());
     QVERIFY(app != nullptr);
     session_ = std::make_unique<TGuiSession>(*app);
+    // The simulated demo board only: the checks never touch real adapters.
+    TBackendOptions backends;
+    backends.Ftdi = false;
+    QVERIFY(InstallBackends(Form1->JtagLibrary, backends).empty());
     session_->Start();
     QVERIFY(QTest::qWaitForWindowExposed(&session_->MainWindow()));
   }
@@ -90,12 +99,51 @@ class XvfbChecks : public QObject {
     QTRY_COMPARE(window.width(), 536);
   }
 
+  // The first whole run a user makes, through the widgets: the start-up timer lists
+  // the demo board, connect, the chain list detects the chain as it opens, pick the
+  // MCU, load its BSDL file, Sample.
+  void demoBoardThroughTheWidgets() {
+    TMainWindow& window = session_->MainWindow();
+    auto* dongles = window.findChild<QComboBox*>(QStringLiteral("cb_FTDI_Device"));
+    auto* chain = window.findChild<TDropDownComboBox*>(QStringLiteral("cb_jtag_devices"));
+    auto* connect = window.findChild<QPushButton*>(QStringLiteral("Bt_Connect"));
+    QVERIFY(dongles && chain && connect);
+    QTRY_VERIFY(dongles->count() > 0);
+    QVERIFY(dongles->currentText().startsWith(QStringLiteral("Pinloom Simulated Board A")));
+    QTRY_VERIFY(connect->isEnabled());
+    QTest::mouseClick(connect, Qt::LeftButton);
+    QTRY_VERIFY(!dongles->isEnabled());
+
+    chain->showPopup();
+    QTRY_COMPARE(chain->count(), 3);
+    chain->hidePopup();
+    chain->setFocus();
+    QTest::keyClick(chain, Qt::Key_Down);
+    QTest::keyClick(chain, Qt::Key_Down);
+    QCOMPARE(Form1->cb_jtag_devices.ItemIndex(), 1);
+
+    Form1->LoadBSDLFile(PINLOOM_DEMO_DIR "/pl_mcu100.bsd");
+    TCellListView* cells = session_->BSDLWindow().CellList();
+    QTRY_COMPARE(cells->model()->rowCount(), 122);
+    Action("Expert1")->trigger();
+    auto* sample = window.findChild<QPushButton*>(QStringLiteral("BT_Sample"));
+    QVERIFY(sample->isVisible());
+    QTRY_VERIFY(sample->isEnabled());
+    QTest::mouseClick(sample, Qt::LeftButton);
+    // Every cell shows a captured value.
+    QTRY_VERIFY(!cells->model()->index(0, colValue + 1).data().toString().isEmpty());
+    for (int row = 0; row < cells->model()->rowCount(); ++row) {
+      const QString value = cells->model()->index(row, colValue + 1).data().toString();
+      QVERIFY2(value == QLatin1String("0") || value == QLatin1String("1"), qPrintable(value));
+    }
+    Action("Expert1")->trigger();
+  }
+
   // Not a check: pictures of every page and window, for a look at the layout.
   void screenshots() {
     const QString dir = qEnvironmentVariable("PINLOOM_SCREENSHOT_DIR");
     if (dir.isEmpty()) QSKIP("PINLOOM_SCREENSHOT_DIR not set");
     QDir().mkpath(dir);
-    FillWithSampleContent();
     TForm1& form = *Form1;
     for (int page = 0; page < 4; ++page) {
       form.PageControl1.SetActivePage(page);
@@ -109,6 +157,10 @@ class XvfbChecks : public QObject {
     Save(session_->BSDLWindow(), dir + QStringLiteral("/bsdl_window.png"));
     Action("ProtocolWindow")->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(&session_->ProtocolWindow()));
+    // Written while the window was hidden, the newest line is in view once it shows.
+    TLogView* log = session_->ProtocolWindow().Log();
+    QTRY_COMPARE(log->cursorForPosition(QPoint(4, log->viewport()->height() - 4)).block().text(),
+                 log->document()->lastBlock().text());
     Save(session_->ProtocolWindow(), dir + QStringLiteral("/protocol_window.png"));
   }
 
@@ -124,45 +176,6 @@ class XvfbChecks : public QObject {
   static void Save(QWidget& window, const QString& path) {
     QTest::qWait(150);
     QVERIFY(window.grab().save(path));
-  }
-
-  // What a loaded BSDL file and a connected adapter would show.
-  static void FillWithSampleContent() {
-    TForm1& form = *Form1;
-    form.cb_FTDI_Device.SetItems({"Pinloom demo board A"});
-    form.cb_FTDI_Device.SetItemIndex(0);
-    form.cb_jtag_devices.SetItems({"XC3S200 (0x01414093)"});
-    form.cb_jtag_devices.SetItemIndex(0);
-    std::vector<std::string> ports;
-    for (int i = 0; i < 60; ++i) ports.push_back("IO_P" + std::to_string(i));
-    int k = 0;
-    for (TComboBox* list : form.PinLists()) {
-      list->SetItems(ports);
-      list->SetItemIndex(k++ % 60);
-    }
-    form.StatusBar1.SetPanelText(0, "Pinloom demo board A opened");
-    form.StatusBar1.SetPanelText(1, "chain position 0");
-    form.ProgressGauge.SetPosition(40);
-    TListView& cells = Frm_BSDLFile->ListBoundaryScanCells;
-    std::vector<TListItem> rows;
-    for (int i = 0; i < 400; ++i) {
-      const bool control = i % 3 == 2;
-      rows.push_back({std::to_string(i),
-                      {"BC_1", control ? "*" : "IO_P" + std::to_string(i / 3),
-                       control ? "CONTROL" : (i % 3 ? "INPUT" : "OUTPUT3"), "X",
-                       control ? "" : std::to_string(i - i % 3 + 2), control ? "" : "1",
-                       control ? "" : "Z", i % 2 ? "1" : "0", control ? "input" : "-"}});
-    }
-    cells.SetRows(std::move(rows));
-    cells.SetSelected(5, true);
-    cells.SetItemFocused(5);
-    Frm_BSDLFile->SetCaption("BSDL File Interpreter - xc3s200_tq144.bsd");
-    AddToProtocol("  ", clGray);
-    AddToProtocol("BSDL-> Entity: XC3S200_TQ144", clGreen);
-    AddToProtocol("BSDL-> Instruction length: 6", clGray);
-    AddToProtocol("Pin not found: IO_X", clOrange);
-    AddToProtocol("No JTAG device found", clRed);
-    AddToProtocol("Output index: 42", clNavy);
   }
 
   std::unique_ptr<TGuiSession> session_;
