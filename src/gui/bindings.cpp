@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QStringList>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -22,6 +23,18 @@
 #include "gui/qt_text.h"
 
 // ---- TDropDownComboBox ----
+
+TDropDownComboBox::TDropDownComboBox(QWidget* parent) : QComboBox(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void TDropDownComboBox::wheelEvent(QWheelEvent* event) {
+  if (hasFocus()) {
+    QComboBox::wheelEvent(event);
+  } else {
+    event->ignore();
+  }
+}
 
 void TDropDownComboBox::showPopup() {
   // The drop-down handler runs first (it may relist the items), then the list opens

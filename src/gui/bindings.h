@@ -26,16 +26,21 @@ class QTabWidget;
 class QWidget;
 
 // A drop-down list that tells its model before the popup opens, so the model's
-// drop-down handler can refresh the items first.
+// drop-down handler can refresh the items first. The mouse wheel changes the pick
+// only while the list has the focus; otherwise it scrolls what the list sits in, so
+// scrolling over a page of pin lists never reassigns a pin by accident.
 class TDropDownComboBox : public QComboBox {
   Q_OBJECT
 
  public:
-  using QComboBox::QComboBox;
+  explicit TDropDownComboBox(QWidget* parent = nullptr);
   void showPopup() override;
 
  signals:
   void aboutToShowPopup();
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 // Follows one model for the lifetime of a QObject.

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,34 @@ TEST(ComboBoxBinding, CodeChangesRunNoHandlerAndAUserPickRunsOnChange) {
   model.Clear();
   EXPECT_EQ(combo->count(), 0);
   EXPECT_EQ(combo->currentIndex(), -1);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(ComboBoxBinding, TheWheelPicksOnlyInAFocusedList) {
+  TComboBox model("combo_norflash_adr0", true);
+  model.SetItems({"A00", "A01", "A02"});
+  model.SetItemIndex(1);
+  int changes = 0;
+  model.OnChange = [&] { ++changes; };
+  QWidget page;
+  auto* combo = new TDropDownComboBox(&page);
+  auto* other = new QLineEdit(&page);
+  Bind(model, combo);
+  page.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  auto wheel = [&] {
+    const QPointF at(combo->width() / 2.0, combo->height() / 2.0);
+    QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(combo, &event);
+  };
+  other->setFocus();
+  wheel();
+  EXPECT_EQ(model.ItemIndex(), 1);
+  EXPECT_EQ(changes, 0);
+  combo->setFocus();
+  wheel();
+  EXPECT_EQ(model.ItemIndex(), 2);
   EXPECT_EQ(changes, 1);
 }
 

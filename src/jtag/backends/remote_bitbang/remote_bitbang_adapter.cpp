@@ -107,8 +107,8 @@ TRemoteBitbangAdapter::TRemoteBitbangAdapter(std::vector<std::string> endpoints,
     : endpoints_(std::move(endpoints)), options_(options), connections_(endpoints_.size()) {}
 
 TRemoteBitbangAdapter::~TRemoteBitbangAdapter() {
-  for (size_t k = 0; k < connections_.size(); ++k) {
-    if (connections_[k].Socket >= 0) Close(static_cast<FTC_HANDLE>(k + 1));
+  for (TConnection& c : connections_) {
+    if (c.Socket >= 0) Disconnect(c);
   }
 }
 
@@ -180,13 +180,17 @@ FTC_STATUS TRemoteBitbangAdapter::Close(FTC_HANDLE handle) {
   TConnection* c = Find(handle);
   if (c == nullptr) return FTC_INVALID_HANDLE;
   DropQueue(handle);
-  if (!c->Broken) {
-    const char quit = kQuit;
-    (void)send(c->Socket, &quit, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-  }
-  close(c->Socket);
-  *c = {};
+  Disconnect(*c);
   return FTC_SUCCESS;
+}
+
+void TRemoteBitbangAdapter::Disconnect(TConnection& c) {
+  if (!c.Broken) {
+    const char quit = kQuit;
+    (void)send(c.Socket, &quit, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+  }
+  close(c.Socket);
+  c = {};
 }
 
 FTC_STATUS TRemoteBitbangAdapter::RunScans(FTC_HANDLE handle, std::span<const TScanRequest> scans,

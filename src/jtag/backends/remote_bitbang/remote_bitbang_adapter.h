@@ -51,6 +51,8 @@ class TRemoteBitbangAdapter : public TBatchAdapter {
     int Socket = -1;
     bool Broken = false;  // a failed exchange leaves the stream out of step
   };
+  // Says goodbye ('Q') unless the stream is out of step, and closes the socket.
+  static void Disconnect(TConnection& c);
   TConnection* Find(FTC_HANDLE handle);
   const TConnection* Find(FTC_HANDLE handle) const;
   // Sends `requests` and collects `reads` TDO replies (as 0/1) in `replies`.
