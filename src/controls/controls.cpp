@@ -299,31 +299,8 @@ void TStatusBar::Resize(int width, int height) {
   if (OnResize) OnResize();
 }
 
-void TProgressBar::SetBounds(int left, int top, int width, int height) {
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
-  Notify(TChange::Properties);
-}
-
 TForm::TForm(std::string name, std::string caption, int left, int top, int width, int height)
-    : TControl(std::move(name)),
-      caption_(std::move(caption)),
-      left_(left),
-      top_(top),
-      width_(width),
-      height_(height) {}
-
-void TForm::SetBounds(int left, int top, int width, int height) {
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
-  Notify(TChange::Properties);
-}
+    : TControl(std::move(name)), caption_(std::move(caption)), bounds_{left, top, width, height} {}
 
 void TForm::Close() {
   SetVisible(false);

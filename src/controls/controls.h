@@ -325,24 +325,32 @@ class TStatusBar : public TControl {
   int height_ = 19;
 };
 
+// A control's position and size in pixels.
+struct TBounds {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool operator==(const TBounds&) const = default;
+};
+
 // The progress gauge, 0..100.
 class TProgressBar : public TControl {
  public:
   explicit TProgressBar(std::string name) : TControl(std::move(name)) {}
   int Position() const { return position_; }
   void SetPosition(int value) { Assign(position_, value); }
-  int Left() const { return left_; }
-  int Top() const { return top_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  void SetBounds(int left, int top, int width, int height);
+  int Left() const { return bounds_.Left; }
+  int Top() const { return bounds_.Top; }
+  int Width() const { return bounds_.Width; }
+  int Height() const { return bounds_.Height; }
+  void SetBounds(int left, int top, int width, int height) {
+    Assign(bounds_, TBounds{left, top, width, height});
+  }
 
  private:
   int position_ = 0;
-  int left_ = 0;
-  int top_ = 0;
-  int width_ = 0;
-  int height_ = 0;
+  TBounds bounds_;
 };
 
 // A one-shot or periodic timer; the front end's event loop fires it.
@@ -382,11 +390,13 @@ class TForm : public TControl {
   TForm(std::string name, std::string caption, int left, int top, int width, int height);
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string value) { Assign(caption_, std::move(value)); }
-  int Left() const { return left_; }
-  int Top() const { return top_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  void SetBounds(int left, int top, int width, int height);
+  int Left() const { return bounds_.Left; }
+  int Top() const { return bounds_.Top; }
+  int Width() const { return bounds_.Width; }
+  int Height() const { return bounds_.Height; }
+  void SetBounds(int left, int top, int width, int height) {
+    Assign(bounds_, TBounds{left, top, width, height});
+  }
   // The busy cursor over the window.
   bool Busy() const { return busy_; }
   void SetBusy(bool value) { Assign(busy_, value); }
@@ -398,9 +408,6 @@ class TForm : public TControl {
 
  private:
   std::string caption_;
-  int left_;
-  int top_;
-  int width_;
-  int height_;
+  TBounds bounds_;
   bool busy_ = false;
 };

@@ -178,13 +178,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     while (at > header + 1 && text::Trim(lines[at - 1]).empty()) --at;
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
   }
-  std::swap(lines, lines_);
-  try {
-    Save();
-  } catch (...) {
-    std::swap(lines, lines_);
-    throw;
-  }
+  Commit(std::move(lines));
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -197,20 +191,16 @@ void TIniFile::EraseSection(const std::string& section) {
   auto lines = lines_;
   lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
               lines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(header)));
-  std::swap(lines, lines_);
-  try {
-    Save();
-  } catch (...) {
-    std::swap(lines, lines_);
-    throw;
-  }
+  Commit(std::move(lines));
 }
 
-void TIniFile::Save() const {
+void TIniFile::Commit(std::vector<std::string> lines) {
   std::string content;
-  for (const auto& line : lines_) {
+  for (const auto& line : lines) {
     content += line;
     content += "\r\n";
   }
   WriteFileAtomically(path_, content);
+  // Adopted only once on disk, so the in-memory view never runs ahead of the file.
+  lines_ = std::move(lines);
 }

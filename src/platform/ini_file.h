@@ -40,7 +40,8 @@ class TIniFile {
   // One past the last line that belongs to the section whose header is at `header`.
   size_t SectionEnd(size_t header) const;
   size_t FindKey(size_t header, const std::string& key) const;
-  void Save() const;
+  // Writes `lines` as the whole file, then makes them the file's content.
+  void Commit(std::vector<std::string> lines);
 
   std::string path_;
   std::vector<std::string> lines_;

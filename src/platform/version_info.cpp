@@ -5,9 +5,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <vector>
 
 #include "platform/text_utils.h"
 
@@ -15,34 +13,48 @@ namespace {
 
 constexpr char kSectionName[] = ".pinloom_version";
 
+// Reads sizeof(T) bytes at `offset`; false past the end of the file.
 template <typename T>
-bool ReadAt(const std::vector<char>& file, uint64_t offset, T& out) {
-  if (offset > file.size() || file.size() - offset < sizeof(T)) return false;
-  std::memcpy(&out, file.data() + offset, sizeof(T));
-  return true;
+bool ReadAt(std::ifstream& file, uint64_t offset, T& out) {
+  file.clear();
+  file.seekg(static_cast<std::streamoff>(offset));
+  file.read(reinterpret_cast<char*>(&out), sizeof(T));
+  return file.gcount() == static_cast<std::streamsize>(sizeof(T));
 }
 
-// The bytes of the named section of a 64-bit little-endian ELF file, if present.
-std::optional<std::string> ElfSection(const std::vector<char>& file, const char* wanted) {
+bool ReadBytes(std::ifstream& file, uint64_t offset, uint64_t size, std::string& out) {
+  constexpr uint64_t kMaxSection = 1 << 20;  // a version record is a few hundred bytes
+  if (size > kMaxSection) return false;
+  out.assign(static_cast<size_t>(size), '\0');
+  file.clear();
+  file.seekg(static_cast<std::streamoff>(offset));
+  file.read(out.data(), static_cast<std::streamsize>(size));
+  return file.gcount() == static_cast<std::streamsize>(size);
+}
+
+// The bytes of the named section of a 64-bit ELF file, if present. Only the headers,
+// the section-name table and the section itself are read, not the whole program.
+std::optional<std::string> ElfSection(std::ifstream& file, const char* wanted) {
   Elf64_Ehdr eh{};
   if (!ReadAt(file, 0, eh) || std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 ||
       eh.e_ident[EI_CLASS] != ELFCLASS64 || eh.e_shentsize != sizeof(Elf64_Shdr)) {
     return std::nullopt;
   }
-  Elf64_Shdr names{};
-  if (!ReadAt(file, eh.e_shoff + uint64_t{eh.e_shstrndx} * sizeof(Elf64_Shdr), names)) {
+  Elf64_Shdr namesHeader{};
+  std::string names;
+  if (!ReadAt(file, eh.e_shoff + uint64_t{eh.e_shstrndx} * sizeof(Elf64_Shdr), namesHeader) ||
+      !ReadBytes(file, namesHeader.sh_offset, namesHeader.sh_size, names)) {
     return std::nullopt;
   }
   for (uint16_t i = 0; i < eh.e_shnum; ++i) {
     Elf64_Shdr sh{};
     if (!ReadAt(file, eh.e_shoff + uint64_t{i} * sizeof(Elf64_Shdr), sh)) return std::nullopt;
-    const uint64_t nameAt = names.sh_offset + sh.sh_name;
-    if (nameAt >= file.size()) continue;
-    const size_t maxLen = file.size() - nameAt;
-    if (strnlen(file.data() + nameAt, maxLen) == maxLen) continue;
-    if (std::strcmp(file.data() + nameAt, wanted) != 0) continue;
-    if (sh.sh_offset > file.size() || file.size() - sh.sh_offset < sh.sh_size) return std::nullopt;
-    return std::string(file.data() + sh.sh_offset, sh.sh_size);
+    if (sh.sh_name >= names.size() || std::strcmp(names.c_str() + sh.sh_name, wanted) != 0) {
+      continue;
+    }
+    std::string bytes;
+    if (!ReadBytes(file, sh.sh_offset, sh.sh_size, bytes)) return std::nullopt;
+    return bytes;
   }
   return std::nullopt;
 }
@@ -70,14 +82,7 @@ bool ReadVersionInfo(const std::string& fileName, std::string& internalName,
                      std::string& fileVersion) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) return false;
-  // One bulk read: the program file can be tens of megabytes.
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0) return false;
-  in.seekg(0);
-  std::vector<char> file(static_cast<size_t>(size));
-  if (!in.read(file.data(), size)) return false;
-  const auto record = ElfSection(file, kSectionName);
+  const auto record = ElfSection(in, kSectionName);
   if (!record || record->empty()) return false;
   // The translation entry names the language and code page of the string table.
   const std::string translation = Query(*record, "\\VarFileInfo\\Translation");

@@ -73,3 +73,28 @@ TEST(CliChainTest, SampleWithAMissingBsdlFileFails) {
 }
 
 }  // namespace
+
+namespace {
+
+// The quick start's main job: the demo drives the counter outputs and reads them back
+// on the inputs they are wired to; the pattern is not symmetric, so a swapped or
+// shifted pin shows.
+TEST(CliDemoTest, DemoDrivesTheLoopbackPinsAndReadsThemBack) {
+  const TRun run = RunDemo("demo --json");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const auto doc = nlohmann::json::parse(run.out);
+  EXPECT_EQ(doc["chain"].size(), 3u);
+  EXPECT_EQ(doc["position"], 1);
+  EXPECT_EQ(doc["cells"], 122);
+  EXPECT_EQ(doc["driven"], "101101");
+  EXPECT_EQ(doc["read"], "101101");
+  EXPECT_EQ(doc["ok"], true);
+}
+
+TEST(CliDemoTest, DemoFailsOnABoardWithoutTheDemoDevice) {
+  const TRun run = RunDemo("--adapter no-such-adapter demo --json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(run.out)["ok"], false);
+}
+
+}  // namespace
