@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/bsdl_fixtures.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,22 +13,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kDemoChip =
-    "entity DEMO_CHIP is\n"
-    "  attribute TAP_SCAN_IN    of TDI : signal is true;\n"
-    "  attribute TAP_SCAN_CLOCK of TCK : signal is (1.00e+06, BOTH);\n"
-    "  attribute INSTRUCTION_LENGTH of DEMO_CHIP : entity is 2;\n"
-    "  attribute INSTRUCTION_OPCODE of DEMO_CHIP : entity is\n"
-    "     \"EXTEST (00),\" &\n"
-    "     \"SAMPLE (01),\" &\n"
-    "     \"BYPASS (11)\";\n"
-    "  attribute BOUNDARY_LENGTH of DEMO_CHIP : entity is 3;\n"
-    "  attribute BOUNDARY_REGISTER of DEMO_CHIP : entity is\n"
-    "     \"2 (BC_1, *, CONTROL, 1),\" &\n"
-    "     \"1 (BC_1, PA0, OUTPUT3, X, 2, 1, Z),\" &  -- pad A0\n"
-    "     \"0 (BC_1, PA1, INPUT, X)\";\n"
-    "end DEMO_CHIP;\n";
 
 // A register of `ports` input cells P00, P01, ... (several cells per port when
 // `cellsPerPort` > 1) in a BOUNDARY_LENGTH of `length` (at least the number of cells).

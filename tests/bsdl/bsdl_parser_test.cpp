@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/bsdl_fixtures.h"
+
 #include <optional>
 #include <random>
 #include <string>
@@ -51,22 +53,6 @@ TBScan_Cell Cell(int32_t num, std::string type, std::string port, std::string fu
                  std::string rslt = {}) {
   return {num, type, port, function, safe, ccell, disval, rslt};
 }
-
-const char* const kDemoChip =
-    "entity DEMO_CHIP is\n"
-    "  attribute TAP_SCAN_IN    of TDI : signal is true;\n"
-    "  attribute TAP_SCAN_CLOCK of TCK : signal is (1.00e+06, BOTH);\n"
-    "  attribute INSTRUCTION_LENGTH of DEMO_CHIP : entity is 2;\n"
-    "  attribute INSTRUCTION_OPCODE of DEMO_CHIP : entity is\n"
-    "     \"EXTEST (00),\" &\n"
-    "     \"SAMPLE (01),\" &\n"
-    "     \"BYPASS (11)\";\n"
-    "  attribute BOUNDARY_LENGTH of DEMO_CHIP : entity is 3;\n"
-    "  attribute BOUNDARY_REGISTER of DEMO_CHIP : entity is\n"
-    "     \"2 (BC_1, *, CONTROL, 1),\" &\n"
-    "     \"1 (BC_1, PA0, OUTPUT3, X, 2, 1, Z),\" &  -- pad A0\n"
-    "     \"0 (BC_1, PA1, INPUT, X)\";\n"
-    "end DEMO_CHIP;\n";
 
 TEST(BSDLParser, DemoChipGivesTheDocumentedResults) {
   const std::string withComment = kDemoChip;
