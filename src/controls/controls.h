@@ -214,7 +214,8 @@ class TMenuItem : public TControl {
 };
 
 // The main menu: top-level items, and a change notification (OnChange) that runs
-// whenever any of its items changes.
+// whenever any of its items changes. It watches its items until it is destroyed, so
+// it must go before them: declare it after its items.
 class TMainMenu : public TControl {
  public:
   explicit TMainMenu(std::string name) : TControl(std::move(name)) {}

@@ -50,10 +50,10 @@ TEST(Controls, UpdateBracketBatchesNotifications) {
 }
 
 TEST(Controls, MainMenuIsToldOfItemChangesWithoutRecursion) {
-  TMainMenu menu("m");
   TMenuItem top("t", "Top");
   TMenuItem item("i", "Item", true);
   TMenuItem caption("c", "X");
+  TMainMenu menu("m");  // after its items: it goes first and lets go of them
   top.Items = {&item, &caption};
   menu.Add(&top);
   int changes = 0;
